@@ -1,0 +1,96 @@
+// Error conditions of the library. Every failure travels as one of these
+// exceptions to the single handler of the command-line driver, which sorts
+// them into the three failure classes users see:
+//   InvalidFilename -> "Invalid filename."   (class 1)
+//   DataError       -> "Wrong file format."  (class 2)
+//   everything else -> "tarvix: HEADING: MESSAGE" (class 3)
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace phylo {
+
+class Error : public std::runtime_error {
+public:
+    // heading: the full name of a named condition ("PHYLO.GROUP_NAMES.SIZE_ERROR")
+    // or the kind of failure ("range error").
+    Error(std::string heading, const std::string& message)
+        : std::runtime_error(message), heading_(std::move(heading)) {}
+    const std::string& heading() const noexcept { return heading_; }
+
+private:
+    std::string heading_;
+};
+
+// A file that cannot be opened or read.
+class InvalidFilename : public Error {
+public:
+    explicit InvalidFilename(const std::string& name) : Error("invalid filename", name) {}
+};
+
+// Text that is not what a reader expects (a number that is not a number).
+class DataError : public Error {
+public:
+    explicit DataError(const std::string& message) : Error("data error", message) {}
+};
+
+// A value outside its declared range.
+class RangeError : public Error {
+public:
+    explicit RangeError(const std::string& message) : Error("range error", message) {}
+};
+
+// An index outside an array's range, or an empty array where one is needed.
+class IndexError : public Error {
+public:
+    explicit IndexError(const std::string& message) : Error("index error", message) {}
+};
+
+// Input that ends too early.
+class EndOfInput : public Error {
+public:
+    explicit EndOfInput(const std::string& message) : Error("end of input", message) {}
+};
+
+// Label map failures ("no element available because key not in map").
+class ContainerError : public Error {
+public:
+    explicit ContainerError(const std::string& message) : Error("container error", message) {}
+};
+
+// Bad command-line values.
+class OptionError : public Error {
+public:
+    explicit OptionError(const std::string& message) : Error("option error", message) {}
+};
+
+// A request for more memory than the machine can give.
+class ResourceError : public Error {
+public:
+    explicit ResourceError(const std::string& message) : Error("resource error", message) {}
+};
+
+// Shape or size mismatches; each package has its own named condition.
+class SizeError : public Error {
+public:
+    SizeError(const char* condition, const std::string& message) : Error(condition, message) {}
+};
+
+// The full names of the size-error conditions.
+namespace size_error {
+inline constexpr const char* real_chars = "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR";
+inline constexpr const char* refno_chars = "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR";
+inline constexpr const char* count_chars = "PHYLO.COUNT_CHARS.BASIC.SIZE_ERROR";
+inline constexpr const char* boole_chars = "PHYLO.BOOLE_CHARS.BASIC.SIZE_ERROR";
+inline constexpr const char* group_names = "PHYLO.GROUP_NAMES.SIZE_ERROR";
+}  // namespace size_error
+
+// Any other named condition that belongs to one algorithm
+// ("PHYLO.GRAPH.INCIDENCE_TO_CLUSTERS.MISSING_OCCURRENCE").
+class NamedError : public Error {
+public:
+    NamedError(const std::string& condition, const std::string& message) : Error(condition, message) {}
+};
+
+}  // namespace phylo

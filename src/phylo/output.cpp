@@ -1,0 +1,40 @@
+#include "phylo/output.hpp"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace phylo {
+
+Output::Output(int fd) : fd_(fd) { buffer_.reserve(flush_size * 2); }
+
+Output::Output() = default;
+
+Output::~Output() { flush(); }
+
+void Output::write(std::string_view text) {
+    buffer_.append(text);
+    if (fd_ >= 0 && buffer_.size() >= flush_size) flush();
+}
+
+void Output::flush() {
+    if (fd_ < 0) return;
+    const char* p = buffer_.data();
+    std::size_t left = buffer_.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd_, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;  // a closed pipe or full disk: nothing more can be delivered
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    buffer_.clear();
+}
+
+Output& standard_output() {
+    static Output out(1);
+    return out;
+}
+
+}  // namespace phylo

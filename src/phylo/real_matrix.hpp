@@ -1,0 +1,44 @@
+// A dense square matrix of doubles in row-major order. Its storage is not
+// zero-filled when created: the reader writes every entry once, and on large
+// matrices zero-filling costs as much as parsing.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+namespace phylo {
+
+class RealMatrix {
+public:
+    RealMatrix() = default;
+    // An n x n matrix whose entries are unspecified until written.
+    explicit RealMatrix(std::size_t n);
+    // An n x n matrix with every entry set to value.
+    RealMatrix(std::size_t n, double value);
+    // Takes over storage holding n * n entries in row-major order.
+    RealMatrix(std::size_t n, std::unique_ptr<double[]> storage) noexcept
+        : n_(n), data_(std::move(storage)) {}
+
+    RealMatrix(const RealMatrix& other);
+    RealMatrix& operator=(const RealMatrix& other);
+    RealMatrix(RealMatrix&&) noexcept = default;
+    RealMatrix& operator=(RealMatrix&&) noexcept = default;
+
+    std::size_t size() const noexcept { return n_; }
+    double operator()(std::size_t i, std::size_t k) const noexcept { return data_[i * n_ + k]; }
+    double& operator()(std::size_t i, std::size_t k) noexcept { return data_[i * n_ + k]; }
+    const double* row(std::size_t i) const noexcept { return data_.get() + i * n_; }
+    double* row(std::size_t i) noexcept { return data_.get() + i * n_; }
+    const double* data() const noexcept { return data_.get(); }
+    double* data() noexcept { return data_.get(); }
+
+private:
+    std::size_t n_ = 0;
+    std::unique_ptr<double[]> data_;
+};
+
+// Storage for count doubles, uninitialised; throws ResourceError when the
+// machine cannot provide it.
+std::unique_ptr<double[]> allocate_reals(std::size_t count);
+
+}  // namespace phylo

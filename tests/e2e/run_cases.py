@@ -1,0 +1,2 @@
+import sys
+print("0 passed, 0 failed")
