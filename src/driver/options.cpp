@@ -1,0 +1,190 @@
+#include "driver/options.hpp"
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+#include "phylo/errors.hpp"
+#include "phylo/number_syntax.hpp"
+#include "phylo/print.hpp"
+
+namespace tarvix {
+
+double default_deletion_fraction() { return 1.0 / std::exp(1.0); }
+
+namespace {
+
+constexpr double largest = std::numeric_limits<double>::max();
+constexpr std::int32_t largest_integer = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t smallest_integer = std::numeric_limits<std::int32_t>::min();
+
+bool is_option(const std::string& argument) {
+    if (argument.size() != 2 || argument[0] != '-') return false;
+    const char c = argument[1];
+    return c == '1' || (c >= 'a' && c <= 'z');
+}
+
+bool takes_argument(char option) {
+    switch (option) {
+        case 'p': case 'x': case 't': case 'v': case 'l': case 'h': case 'q': case 'y':
+            return false;
+        default:
+            return true;
+    }
+}
+
+std::string image(double value) {
+    std::string text;
+    phylo::print::append_real(text, value);
+    const std::size_t first = text.find_first_not_of(' ');
+    text.erase(0, first);
+    while (text.size() > 1 && text.back() == '0' && text[text.size() - 2] != '.') text.pop_back();
+    return text;
+}
+
+class OptionValue {
+public:
+    OptionValue(char option, const std::string& text) : option_(option), text_(text) {}
+
+    double real(double low, double high) const {
+        const auto value = phylo::number_syntax::parse_real(text_);
+        if (!value) fail("not a real number");
+        if (!(*value >= low && *value <= high))
+            fail("value outside " + image(low) + " .. " + (high == largest ? "largest double" : image(high)));
+        return *value;
+    }
+
+    std::int32_t integer(std::int32_t low, std::int32_t high) const {
+        const auto value = phylo::number_syntax::parse_integer(text_);
+        if (!value) fail("not a 32-bit integer");
+        if (*value < low || *value > high)
+            fail("value outside " + std::to_string(low) + " .. " + std::to_string(high));
+        return *value;
+    }
+
+    const std::string& text() const { return text_; }
+
+private:
+    [[noreturn]] void fail(const std::string& why) const {
+        throw phylo::OptionError(std::string("-") + option_ + " " + text_ + ": " + why);
+    }
+
+    char option_;
+    const std::string& text_;
+};
+
+void set_option(Settings& s, char option, const OptionValue& v, bool& second_seen) {
+    switch (option) {
+        case 'a': s.maximum_threshold = v.real(0.0, largest); break;
+        case 'i': s.minimum_threshold = v.real(0.0, largest); break;
+        case 's': s.step = v.real(0.0, largest); break;
+        case 'f': s.fraction = v.real(-1.0, 1.0); break;
+        case 'k': s.deletion_fraction = v.real(0.0, 1.0); break;
+        case 'n': s.replicates = v.integer(1, largest_integer); break;
+        case 'w': s.seed = v.integer(smallest_integer, largest_integer); break;
+        case '1': s.index_variant = v.real(-largest, largest); break;
+        case 'b': s.graph_kind = v.integer(0, 6); break;
+        case 'z': s.trimming = v.integer(0, 1); break;
+        case 'u': s.long_edges = v.integer(0, 1); break;
+        case 'm': s.merging = v.integer(0, 2); break;
+        case 'c': s.mode = RunMode::reference_quality; s.reference_file = v.text(); break;
+        case 'j': s.mode = RunMode::jackknife; s.reference_file = v.text(); break;
+        case 'r': s.mode = RunMode::partition_similarity; s.reference_file = v.text(); break;
+        case 'e': s.mode = RunMode::corrected_reference_quality; s.reference_file = v.text(); break;
+        case 'g': s.mode = RunMode::guided_clustering; s.reference_file = v.text(); break;
+        case 'o':
+            s.mode = second_seen ? RunMode::two_matrix_optimisation : RunMode::reference_optimisation;
+            s.reference_file = v.text();
+            break;
+        case 'd':
+            s.mode = RunMode::two_matrix_optimisation;
+            s.second_file = v.text();
+            second_seen = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void set_flag(Settings& s, char option) {
+    switch (option) {
+        case 'p': s.format = phylo::read::DistInputFormat::PHYLIP; break;
+        case 'x': s.format = phylo::read::DistInputFormat::EXTENDED_PHYLIP; break;
+        case 't': s.format = phylo::read::DistInputFormat::TAB_SEPARATED; break;
+        case 'v': s.verbose = true; break;
+        case 'l': s.mode = RunMode::label_listing; break;
+        case 'h': s.mode = RunMode::internal_optimisation; break;
+        case 'q': s.row_sum_preordering = true; break;
+        case 'y': s.shortest_paths = true; break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+CommandLine scan_options(std::vector<std::string> arguments) {
+    CommandLine result;
+    bool second_seen = false;
+    for (std::size_t p = arguments.size(); p-- > 0;) {
+        if (!is_option(arguments[p])) continue;
+        const char option = arguments[p][1];
+        if (!takes_argument(option)) {
+            set_flag(result.settings, option);
+            arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(p));
+            continue;
+        }
+        if (p + 1 >= arguments.size())
+            throw phylo::OptionError(std::string("-") + option + ": the option needs an argument");
+        set_option(result.settings, option, OptionValue(option, arguments[p + 1]), second_seen);
+        arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(p),
+                        arguments.begin() + static_cast<std::ptrdiff_t>(p) + 2);
+    }
+    result.inputs = std::move(arguments);
+    return result;
+}
+
+std::string usage_text(const std::string& command) {
+    return "\n" + command + " optimizes linkage clustering\n"
+           "\n"
+           "Version: 1.5\n"
+           "\n"
+           "Usage: " + command + " [options] inputfile(s)\n"
+           "\n"
+           "Options:\n"
+           "  -a  Maximum threshold.\n"
+           "  -c  Reference clustering for calculating input cluster quality.\n"
+           "  -f  Fraction of links required for cluster fusion.\n"
+           "  -i  Minimum threshold.\n"
+           "  -j  Reference partition for jackknifing optimization.\n"
+           "  -k  Fraction to delete when jackknifing.\n"
+           "  -l  Print labels of distance matrix.\n"
+           "  -o  Reference partition for optimization.\n"
+           "  -n  Number of jackknifing replicates.\n"
+           "  -p  Distances are in normal PHYLIP format.\n"
+           "  -r  Reference partition for calculating similarities to input partitions.\n"
+           "  -s  Step width for threshold values.\n"
+           "  -t  Distances are in tab-separated format.\n"
+           "  -v  Verbose output.\n"
+           "  -w  Random seed for jackknifing.\n"
+           "  -x  Distances are in extended PHYLIP format (default).\n"
+           "\n"
+           "Written by the tarvix developers; report problems through the project's issue tracker.\n"
+           "\n";
+}
+
+std::int32_t threshold_count(Settings& s) {
+    if (s.mode == RunMode::single_threshold_quality) {
+        s.maximum_threshold = s.minimum_threshold;
+    } else if (s.minimum_threshold > s.maximum_threshold) {
+        s.maximum_threshold = s.minimum_threshold;
+    }
+    const double q = (s.maximum_threshold - s.minimum_threshold) / s.step;
+    if (!(q > -2147483648.5 && q < 2147483647.5)) {
+        std::ostringstream text;
+        text << q;
+        throw phylo::RangeError("threshold count out of range: " + text.str());
+    }
+    return static_cast<std::int32_t>(std::round(q));
+}
+
+}  // namespace tarvix

@@ -1,0 +1,30 @@
+// The command line: the option scan, the usage text and the threshold count.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "driver/settings.hpp"
+
+namespace tarvix {
+
+struct CommandLine {
+    Settings settings;
+    std::vector<std::string> inputs;  // the arguments left after the scan
+};
+
+// Scans the arguments from the last to the first, so that the leftmost
+// occurrence of an option decides its setting. An option takes the argument
+// after it whatever it looks like; an option-shaped value is therefore
+// examined as an option before its own option is reached.
+CommandLine scan_options(std::vector<std::string> arguments);
+
+// The usage text, written when no input is named.
+std::string usage_text(const std::string& command);
+
+// Settles the threshold range (the maximum follows the minimum in the
+// single-threshold mode, or when below it) and returns N: thresholds 0..N.
+std::int32_t threshold_count(Settings& settings);
+
+}  // namespace tarvix

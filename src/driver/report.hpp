@@ -1,0 +1,54 @@
+// A run mode's report: prepared once before the inputs are read, then run
+// once per item (one distance matrix, or one partition table) of the inputs.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "driver/settings.hpp"
+#include "phylo/output.hpp"
+#include "phylo/text_input.hpp"
+#include "phylo/types.hpp"
+
+namespace tarvix {
+
+// What the preparation gives every report: the settings, the threshold count
+// N (thresholds 0..N), the reference partition file's table (empty when the
+// mode reads none) and, in the two-matrix mode, the second matrix.
+struct RunContext {
+    Settings settings;
+    std::int32_t threshold_count = 0;
+    phylo::GroupNameTable reference;
+    std::optional<phylo::Squared> second_matrix;
+    phylo::Output& out;
+};
+
+class Report {
+public:
+    virtual ~Report() = default;
+    // Reads exactly one item from input and prints its report.
+    virtual void run_one(phylo::TextInput& input) = 0;
+};
+
+// The report of the context's run mode; its preparation happens here.
+std::unique_ptr<Report> make_report(const RunContext& context);
+
+// The header line of a table: text, then a tab before each label.
+void put_header(phylo::Output& out, const std::string& text, const phylo::Labels& labels);
+
+// The constant base label lists.
+namespace labels {
+extern const phylo::Labels index;
+extern const phylo::Labels quality;
+extern const phylo::Labels criterion;
+extern const phylo::Labels statistics;
+extern const phylo::Labels reference;
+extern const phylo::Labels paired_index;
+extern const phylo::Labels variant_index;
+}  // namespace labels
+
+// Reads the next distance matrix of input in the run's format.
+phylo::Squared read_matrix(const RunContext& context, phylo::TextInput& input);
+
+}  // namespace tarvix

@@ -1,0 +1,114 @@
+#include "driver/run.hpp"
+
+#include <cstdio>
+#include <iostream>
+#include <new>
+
+#include "driver/options.hpp"
+#include "driver/report_modes.hpp"
+#include "phylo/errors.hpp"
+#include "phylo/partition_file.hpp"
+#include "phylo/read.hpp"
+
+namespace tarvix {
+
+namespace {
+
+bool needs_reference(RunMode mode) {
+    switch (mode) {
+        case RunMode::corrected_reference_quality:
+        case RunMode::guided_clustering:
+        case RunMode::reference_quality:
+        case RunMode::partition_similarity:
+        case RunMode::jackknife:
+        case RunMode::reference_optimisation:
+        case RunMode::two_matrix_optimisation:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool needs_partition_column(RunMode mode) {
+    return mode == RunMode::guided_clustering || mode == RunMode::reference_quality ||
+           mode == RunMode::two_matrix_optimisation;
+}
+
+// Opens a named input, or hands out standard input for "-".
+class InputHandle {
+public:
+    explicit InputHandle(const std::string& name) {
+        if (name != "-") owned_ = phylo::TextInput::open(name);
+    }
+    phylo::TextInput& get() { return owned_ ? *owned_ : phylo::TextInput::standard_input(); }
+
+private:
+    std::unique_ptr<phylo::TextInput> owned_;
+};
+
+phylo::GroupNameTable read_reference(const Settings& settings) {
+    if (!settings.reference_file) throw phylo::OptionError("no reference partition file");
+    InputHandle file(*settings.reference_file);
+    phylo::GroupNameTable table = phylo::taxonomy::get_transposed(file.get(), '\t', '"');
+    if (needs_partition_column(settings.mode) && table.size() < 2)
+        throw phylo::RangeError("the reference partition file has no partition column");
+    return table;
+}
+
+// The input loop: every item of every input in turn, each report complete
+// before the next item is read.
+void read_inputs(const RunContext& context, Report& report, const std::vector<std::string>& inputs) {
+    const bool reads_matrices = context.settings.mode != RunMode::partition_similarity;
+    for (const std::string& name : inputs) {
+        InputHandle handle(name);
+        phylo::TextInput& input = handle.get();
+        // A matrix input whose rest is nothing but blank lines has ended; it
+        // does not start a further matrix.
+        while (reads_matrices ? !input.only_blank_lines_left() : !input.at_end()) report.run_one(input);
+    }
+}
+
+int run_checked(const std::string& command, const std::vector<std::string>& arguments) {
+    CommandLine line = scan_options(arguments);
+    if (line.inputs.empty()) {
+        std::cerr << usage_text(command) << std::flush;
+        return 1;
+    }
+    RunContext context{line.settings, 0, {}, std::nullopt, phylo::standard_output()};
+    context.threshold_count = threshold_count(context.settings);
+    if (needs_reference(context.settings.mode)) context.reference = read_reference(context.settings);
+    if (context.settings.mode == RunMode::two_matrix_optimisation) {
+        InputHandle file(*context.settings.second_file);
+        context.second_matrix = phylo::read::get(file.get(), context.settings.format);
+    }
+    const std::unique_ptr<Report> report = make_report(context);
+    read_inputs(context, *report, line.inputs);
+    context.out.flush();
+    return 0;
+}
+
+int fail(const std::string& message) {
+    phylo::standard_output().flush();
+    std::cerr << message << std::endl;
+    return 1;
+}
+
+}  // namespace
+
+int run(const std::string& command, const std::vector<std::string>& arguments) {
+    try {
+        return run_checked(command, arguments);
+    } catch (const phylo::InvalidFilename&) {
+        return fail("Invalid filename.");
+    } catch (const phylo::DataError&) {
+        return fail("Wrong file format.");
+    } catch (const phylo::Error& e) {
+        return fail("tarvix: " + e.heading() + ": " + e.what());
+    } catch (const std::bad_alloc&) {
+        return fail("tarvix: resource error: not enough memory");
+    } catch (const std::length_error&) {
+        return fail("tarvix: resource error: not enough memory");
+    }
+}
+
+}  // namespace tarvix
