@@ -181,7 +181,7 @@ std::int32_t threshold_count(Settings& s) {
     const double q = (s.maximum_threshold - s.minimum_threshold) / s.step;
     if (!(q > -2147483648.5 && q < 2147483647.5)) {
         std::ostringstream text;
-        text << q;
+        if (std::isnan(q)) text << "nan"; else text << q;
         throw phylo::RangeError("threshold count out of range: " + text.str());
     }
     return static_cast<std::int32_t>(std::round(q));
