@@ -1,0 +1,56 @@
+// Writes a species-like distance matrix for the benchmarks: taxa fall into
+// species of 1 to 20 members; distances within a species lie in 0 .. 0.05,
+// between species in 0.1 .. 0.5. Also writes the species as a partition file.
+//
+//   generate_matrix N DECIMALS SEED OUT_PREFIX   -> OUT_PREFIX.dst, OUT_PREFIX_ref.txt
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: %s N DECIMALS SEED OUT_PREFIX\n", argv[0]);
+        return 2;
+    }
+    const std::size_t n = std::strtoul(argv[1], nullptr, 10);
+    const int decimals = std::atoi(argv[2]);
+    std::mt19937_64 rng(std::strtoull(argv[3], nullptr, 10));
+    const std::string prefix = argv[4];
+
+    std::vector<int> species(n);
+    int current = 0;
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t size = 1 + rng() % 20;
+        for (std::size_t k = 0; k < size && i < n; ++k) species[i++] = current;
+        ++current;
+    }
+    std::uniform_real_distribution<double> within(0.0, 0.05), between(0.1, 0.5);
+    std::vector<double> d(n * n, 0.0);
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j)
+            d[i * n + j] = d[j * n + i] = species[i] == species[j] ? within(rng) : between(rng);
+
+    FILE* out = std::fopen((prefix + ".dst").c_str(), "w");
+    FILE* ref = std::fopen((prefix + "_ref.txt").c_str(), "w");
+    if (!out || !ref) return 1;
+    std::fprintf(out, "%zu\n", n);
+    std::string line;
+    char number[64];
+    for (std::size_t i = 0; i < n; ++i) {
+        line = "T" + std::to_string(i);
+        for (std::size_t j = 0; j < n; ++j) {
+            const auto r = std::to_chars(number, number + sizeof number, d[i * n + j], std::chars_format::fixed, decimals);
+            line.push_back(' ');
+            line.append(number, r.ptr);
+        }
+        line.push_back('\n');
+        std::fwrite(line.data(), 1, line.size(), out);
+        std::fprintf(ref, "T%zu\tspecies_%d\n", i, species[i]);
+    }
+    std::fclose(out);
+    std::fclose(ref);
+    return 0;
+}
