@@ -179,16 +179,16 @@ Squared get(TextInput& input, DistInputFormat format) {
     for (std::size_t i = 0; i < n; ++i) {
         result.labels.emplace_back();
         get_label(input, labels_in, result.labels.back());
-        if (filled + n > capacity) {
-            const std::size_t grown = std::min(total, std::max(filled + n, capacity * 2));
-            std::unique_ptr<double[]> bigger = allocate_reals(grown);
-            std::memcpy(bigger.get(), values.get(), filled * sizeof(double));
-            values = std::move(bigger);
-            capacity = grown;
+        for (std::size_t k = 0; k < n; ++k) {
+            if (filled == capacity) {
+                const std::size_t grown = std::min(total, capacity * 2);
+                std::unique_ptr<double[]> bigger = allocate_reals(grown);
+                std::memcpy(bigger.get(), values.get(), filled * sizeof(double));
+                values = std::move(bigger);
+                capacity = grown;
+            }
+            values[filled++] = get_real(input);
         }
-        double* row = values.get() + filled;
-        for (std::size_t k = 0; k < n; ++k) row[k] = get_real(input);
-        filled += n;
         input.skip_rest();
     }
     result.matrix = RealMatrix(n, std::move(values));

@@ -51,6 +51,7 @@ std::unique_ptr<TextInput> TextInput::from_text(std::string text, std::string na
     input->buffer_.reset(new char[input->capacity_]);
     std::memcpy(input->buffer_.get(), text.data(), text.size());
     input->end_ = text.size();
+    input->file_size_ = text.size();
     input->eof_ = true;
     return input;
 }
