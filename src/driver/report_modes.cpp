@@ -6,12 +6,18 @@ namespace tarvix {
 
 std::unique_ptr<Report> make_report(const RunContext& context) {
     switch (context.settings.mode) {
-        case RunMode::label_listing:
-            return make_label_listing(context);
-        default:
-            throw phylo::Error("unavailable", "run mode " + std::to_string(static_cast<int>(context.settings.mode)) +
-                                                  " is not available yet");
+        case RunMode::single_threshold_quality: return make_single_threshold_quality(context);
+        case RunMode::internal_optimisation: return make_internal_optimisation(context);
+        case RunMode::corrected_reference_quality: return make_corrected_reference_quality(context);
+        case RunMode::guided_clustering: return make_guided_clustering(context);
+        case RunMode::reference_quality: return make_reference_quality(context);
+        case RunMode::partition_similarity: return make_partition_similarity(context);
+        case RunMode::label_listing: return make_label_listing(context);
+        case RunMode::reference_optimisation: return make_reference_optimisation(context);
+        case RunMode::two_matrix_optimisation: return make_two_matrix_optimisation(context);
+        case RunMode::jackknife: break;
     }
+    throw phylo::Error("unavailable", "the jackknife report is not available yet");
 }
 
 }  // namespace tarvix

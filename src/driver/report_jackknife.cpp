@@ -1,0 +1,153 @@
+// The jackknife report (-j): the threshold optimisation against the reference
+// partitions repeated on replicates with a share of the objects deleted. With
+// -v every replicate's row is printed; otherwise descriptive statistics of
+// every column over the replicates.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "driver/report.hpp"
+#include "driver/series.hpp"
+#include "phylo/errors.hpp"
+#include "phylo/jackknife.hpp"
+#include "phylo/partitions.hpp"
+#include "phylo/print.hpp"
+#include "phylo/statistics.hpp"
+
+namespace tarvix {
+
+namespace {
+
+// The second confidence level of the summaries is the double just below 0.9,
+// which rounds the interval ranks differently from 0.9 itself.
+constexpr double second_level = 0.8999999999999999;
+static_assert(second_level == 0.95 - 0.05 && second_level < 0.9);
+
+// Bookkeeping of one replicate besides its values: the row and label objects.
+constexpr std::size_t replicate_overhead = 128;
+// Bookkeeping of one threshold besides its similarity values.
+constexpr std::size_t threshold_overhead = 128;
+
+// Fails with a clear message, before the table is allocated, when a row per
+// replicate cannot fit in this machine's memory.
+void check_replicate_memory(std::int32_t replicates, std::size_t bytes_per_replicate) {
+    const double needed = static_cast<double>(replicates) * static_cast<double>(bytes_per_replicate);
+    const double memory = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
+    if (needed > memory) {
+        throw phylo::ResourceError(std::to_string(replicates) + " replicates need about " +
+                                   std::to_string(static_cast<long long>(needed / 1e9 + 0.5)) +
+                                   " GB of memory, more than this machine has; ask for fewer replicates");
+    }
+}
+
+// A one-line count of the finished replicates on standard error while the
+// jackknife runs, when standard error is a terminal; erased when it ends,
+// also when it ends in a failure, so that the failure's line stands alone.
+class ProgressLine {
+public:
+    ProgressLine() : at_terminal_(isatty(STDERR_FILENO) == 1) {}
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+    ~ProgressLine() {
+        if (drawn_) std::fputs("\r\033[K", stderr);
+    }
+
+    phylo::taxonomy::JackknifeProgress callback() {
+        if (!at_terminal_) return {};
+        return [this](std::size_t done, std::size_t total) { show(done, total); };
+    }
+
+private:
+    void show(std::size_t done, std::size_t total) {
+        // A terminal needs no more than ten updates a second.
+        const auto now = std::chrono::steady_clock::now();
+        if (drawn_ && done != total && now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        drawn_ = true;
+        const std::string text = "\rjackknife: " + std::to_string(done) + " of " + std::to_string(total) +
+                                 " replicates";
+        std::fputs(text.c_str(), stderr);
+    }
+
+    bool at_terminal_;
+    bool drawn_ = false;
+    std::chrono::steady_clock::time_point last_{};
+};
+
+class JackknifeReport : public Report {
+public:
+    explicit JackknifeReport(const RunContext& context)
+        : context_(context),
+          header_(phylo::taxonomy::repeat(labels::paired_index, static_cast<int>(context.reference.size()))) {
+        const Settings& s = context.settings;
+        // Per replicate: the best value and its threshold for the group count
+        // and for the three indices of every reference and of the means.
+        const std::size_t similarity_values = 1 + labels::index.size() * context.reference.size();
+        check_threshold_memory(context, threshold_overhead + similarity_values * sizeof(double));
+        check_replicate_memory(s.replicates, replicate_overhead + 2 * similarity_values * sizeof(double));
+        replicates_ = phylo::RealData(static_cast<std::size_t>(s.replicates));
+        if (s.verbose) {
+            phylo::taxonomy::fill(replicates_.labels, 10, 1LL, 1LL);
+        } else {
+            statistics_ = phylo::RealData(header_.size());
+            statistics_.labels = header_;
+        }
+    }
+
+    void run_one(phylo::TextInput& input) override {
+        const Settings& s = context_.settings;
+        phylo::Squared matrix = read_matrix(context_, input);
+        transform_if_asked(context_, matrix);
+        {
+            const phylo::PartitionSet references =
+                phylo::taxonomy::to_group_numbers(matrix.labels, context_.reference);
+            ProgressLine progress;
+            phylo::taxonomy::taxon_jackknife(matrix.matrix, s.row_sum_preordering, references, s.seed, replicates_,
+                                             s.minimum_threshold, s.step, s.maximum_threshold, s.fraction,
+                                             s.deletion_fraction, progress.callback());
+        }
+        phylo::Output& out = context_.out;
+        if (s.verbose) {
+            put_header(out, "Replicate \tNo._Clusters\tNo._Clusters", header_);
+            phylo::print::put(out, replicates_);
+        } else {
+            put_statistics(out);
+        }
+        out.put('\n');
+    }
+
+private:
+    // Row j summarises element j + 2 of every replicate row: elements 0 and 1
+    // belong to the number of groups, which has no header label.
+    void put_statistics(phylo::Output& out) {
+        put_header(out, "Reference  ", labels::statistics);
+        std::vector<double> column(replicates_.size());
+        for (std::size_t j = 0; j < statistics_.size(); ++j) {
+            for (std::size_t r = 0; r < replicates_.size(); ++r) column[r] = replicates_.rows[r][j + 2];
+            const auto parametric = phylo::real_chars::parametric(column);
+            const auto nonparametric = phylo::real_chars::nonparametric(column);
+            const auto wide = phylo::real_chars::interval(column, 0.95);
+            const auto narrow = phylo::real_chars::interval(column, second_level);
+            statistics_.rows[j] = {parametric.mean,       parametric.deviation,         nonparametric.median,
+                                   nonparametric.median_deviation, nonparametric.minimum, nonparametric.maximum,
+                                   wide.lower,             wide.upper,                   narrow.lower,
+                                   narrow.upper};
+        }
+        phylo::print::put(out, statistics_);
+    }
+
+    const RunContext& context_;
+    phylo::Labels header_;
+    phylo::RealData replicates_;
+    phylo::RealData statistics_;
+};
+
+}  // namespace
+
+std::unique_ptr<Report> make_jackknife(const RunContext& context) {
+    return std::make_unique<JackknifeReport>(context);
+}
+
+}  // namespace tarvix

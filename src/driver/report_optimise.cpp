@@ -1,0 +1,167 @@
+// The threshold optimisation reports: against reference partitions (-o),
+// against a second matrix through a name table (-o with -d), and by the
+// internal criterion (-h). Each fills one similarity row per threshold; with
+// -v the whole table is printed, otherwise the best value of every column
+// and the threshold that reaches it.
+#include <cmath>
+
+#include "driver/report_modes.hpp"
+#include "driver/series.hpp"
+#include "phylo/errors.hpp"
+#include "phylo/partitions.hpp"
+#include "phylo/print.hpp"
+#include "phylo/qualities.hpp"
+#include "phylo/similarity.hpp"
+#include "phylo/statistics.hpp"
+
+namespace tarvix {
+
+namespace {
+
+// Bookkeeping of one threshold besides its row values: the row and label
+// objects and the series entry.
+constexpr std::size_t threshold_overhead = 128;
+
+class OptimisationReport : public Report {
+public:
+    OptimisationReport(const RunContext& context, phylo::Labels header, std::size_t values_per_row)
+        : context_(context), header_(std::move(header)) {
+        check_threshold_memory(context, threshold_overhead + values_per_row * sizeof(double));
+        const auto rows = static_cast<std::size_t>(context.threshold_count) + 1;
+        similarities_ = phylo::RealData(rows);
+        const Settings& s = context.settings;
+        if (s.verbose) {
+            phylo::taxonomy::fill(similarities_.labels, 10, s.minimum_threshold, s.step);
+        } else {
+            thresholds_.resize(rows);
+            phylo::real_chars::fill(thresholds_, s.minimum_threshold, s.step);
+            best_ = phylo::RealData(header_.size());
+            best_.labels = header_;
+        }
+    }
+
+    void run_one(phylo::TextInput& input) override {
+        phylo::Squared matrix = read_matrix(context_, input);
+        fill_similarities(matrix);
+        print();
+    }
+
+protected:
+    // Fills similarities_ for one matrix.
+    virtual void fill_similarities(phylo::Squared& matrix) = 0;
+
+    const RunContext& context_;
+    phylo::RealData similarities_;
+
+private:
+    void print() {
+        phylo::Output& out = context_.out;
+        if (context_.settings.verbose) {
+            put_header(out, "Threshold \tNo._Clusters", header_);
+            phylo::print::put(out, similarities_);
+        } else {
+            // Column j + 1 belongs to header label j: element 0 of every row
+            // is the number of groups.
+            for (std::size_t j = 0; j < header_.size(); ++j) {
+                const auto best = phylo::real_chars::best(similarities_.rows, j + 1, thresholds_, true);
+                best_.rows[j] = {best.score, best.position};
+            }
+            phylo::print::put(out, best_);
+        }
+        out.put('\n');
+    }
+
+    phylo::Labels header_;
+    std::vector<double> thresholds_;
+    phylo::RealData best_;
+};
+
+// -o: similarity of every threshold's partition to each reference partition.
+class ReferenceOptimisation : public OptimisationReport {
+public:
+    explicit ReferenceOptimisation(const RunContext& context)
+        : OptimisationReport(context, header_for(context), 1 + values_per_block(context) * context.reference.size()) {}
+
+private:
+    static std::size_t values_per_block(const RunContext& context) {
+        return context.settings.index_variant ? labels::variant_index.size() : labels::index.size();
+    }
+    static phylo::Labels header_for(const RunContext& context) {
+        return phylo::taxonomy::repeat(context.settings.index_variant ? labels::variant_index : labels::index,
+                                       static_cast<int>(context.reference.size()));
+    }
+
+    void fill_similarities(phylo::Squared& matrix) override {
+        transform_if_asked(context_, matrix);
+        const phylo::PartitionSet references = phylo::taxonomy::to_group_numbers(matrix.labels, context_.reference);
+        const phylo::PartitionSet series = threshold_series(context_, matrix.matrix, true);
+        if (const auto& variant = context_.settings.index_variant) {
+            check_index_variant(*variant);
+            phylo::taxonomy::new_partition_similarities(series, references, similarities_, *variant);
+        } else {
+            phylo::taxonomy::partition_similarities(series, references, similarities_);
+        }
+    }
+};
+
+// -o with -d: the criterion of every threshold's partition on the second
+// matrix, whose objects the name table translates.
+class TwoMatrixOptimisation : public OptimisationReport {
+public:
+    explicit TwoMatrixOptimisation(const RunContext& context)
+        : OptimisationReport(context,
+                             phylo::taxonomy::repeat(labels::criterion, static_cast<int>(context.reference.size()) - 1),
+                             context.reference.size()) {}
+
+private:
+    void fill_similarities(phylo::Squared& matrix) override {
+        transform_if_asked(context_, matrix);
+        const phylo::PartitionSet series = threshold_series(context_, matrix.matrix, false);
+        phylo::taxonomy::partitions_vs_distances(series, matrix.labels, context_.reference,
+                                                 std::span<const phylo::Squared>(&*context_.second_matrix, 1),
+                                                 similarities_);
+    }
+};
+
+// -h: the criterion of every threshold's partition on the matrix itself.
+class InternalOptimisation : public OptimisationReport {
+public:
+    explicit InternalOptimisation(const RunContext& context)
+        : OptimisationReport(context, phylo::taxonomy::repeat(labels::criterion, 1), 2) {
+        for (auto& row : similarities_.rows) row.assign(2, 0.0);
+    }
+
+private:
+    void fill_similarities(phylo::Squared& matrix) override {
+        transform_if_asked(context_, matrix);
+        const phylo::PartitionSet series = threshold_series(context_, matrix.matrix, false);
+        for (std::size_t k = 0; k < series.size(); ++k)
+            similarities_.rows[k][0] = phylo::taxonomy::number_of_groups(*series[k]);
+        phylo::taxonomy::partitions_vs_distances(series, matrix.matrix, 1, similarities_);
+    }
+};
+
+}  // namespace
+
+void check_index_variant(double value) {
+    if (!(value >= 0.0 && value <= 1.0)) {
+        std::string text;
+        phylo::print::append_real(text, value);
+        throw phylo::RangeError("index-variant value " + text.substr(text.find_first_not_of(' ')) +
+                                " outside 0 .. 1");
+    }
+}
+
+std::unique_ptr<Report> make_reference_optimisation(const RunContext& context) {
+    return std::make_unique<ReferenceOptimisation>(context);
+}
+
+std::unique_ptr<Report> make_two_matrix_optimisation(const RunContext& context) {
+    return std::make_unique<TwoMatrixOptimisation>(context);
+}
+
+std::unique_ptr<Report> make_internal_optimisation(const RunContext& context) {
+    return std::make_unique<InternalOptimisation>(context);
+}
+
+}  // namespace tarvix

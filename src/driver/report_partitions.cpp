@@ -1,0 +1,88 @@
+// The reports on partitions given in files: the guided clustering report
+// (-g), one group number per object and reference partition, and the
+// partition similarity report (-r), whose inputs are partition tables.
+#include "driver/report_modes.hpp"
+#include "phylo/errors.hpp"
+#include "phylo/guided.hpp"
+#include "phylo/partition_file.hpp"
+#include "phylo/partitions.hpp"
+#include "phylo/print.hpp"
+#include "phylo/similarity.hpp"
+
+namespace tarvix {
+
+namespace {
+
+using phylo::taxonomy::repeat;
+
+class GuidedClustering : public Report {
+public:
+    explicit GuidedClustering(const RunContext& context)
+        : context_(context), header_(repeat(labels::reference, static_cast<int>(context.reference.size()) - 1)) {}
+
+    void run_one(phylo::TextInput& input) override {
+        const phylo::Squared matrix = read_matrix(context_, input);
+        const Settings& s = context_.settings;
+        const phylo::PartitionSet references = phylo::taxonomy::to_group_numbers(matrix.labels, context_.reference);
+        phylo::CountData groups(matrix.size());
+        groups.labels = matrix.labels;
+        for (const phylo::PartitionRef& reference : references) {
+            const phylo::Partition guided = phylo::graph::guided_clustering(
+                matrix.matrix, *reference, static_cast<phylo::graph::GraphType>(s.graph_kind),
+                static_cast<phylo::graph::TrimmingType>(s.trimming), s.long_edges == 1,
+                static_cast<phylo::graph::MergingType>(s.merging), context_.out);
+            if (guided.size() != matrix.size())
+                throw phylo::SizeError(phylo::size_error::refno_chars, "guided partition of another length");
+            for (std::size_t i = 0; i < guided.size(); ++i) groups.rows[i].push_back(guided[i]);
+        }
+        put_header(context_.out, "Object", header_);
+        phylo::print::put(context_.out, groups);
+    }
+
+private:
+    const RunContext& context_;
+    phylo::Labels header_;
+};
+
+class PartitionSimilarity : public Report {
+public:
+    explicit PartitionSimilarity(const RunContext& context)
+        : context_(context),
+          header_(repeat(context.settings.index_variant ? labels::variant_index : labels::index,
+                         static_cast<int>(context.reference.size()))) {}
+
+    void run_one(phylo::TextInput& input) override {
+        const phylo::GroupNameTable table = phylo::taxonomy::get_transposed(input, '\t', '"');
+        if (table.size() < 2) throw phylo::RangeError("the input partition table has no partition column");
+        const phylo::PartitionSet tested = phylo::taxonomy::to_group_numbers(table.front(), table);
+        phylo::PartitionSet references = phylo::taxonomy::to_group_numbers(table.front(), context_.reference);
+        phylo::refno_chars::basic::squeeze(references);
+        phylo::RealData similarities(tested.size());
+        phylo::taxonomy::fill(similarities.labels, 10, 1LL, 1LL);
+        if (const auto& variant = context_.settings.index_variant) {
+            check_index_variant(*variant);
+            phylo::taxonomy::new_partition_similarities(tested, references, similarities, *variant);
+        } else {
+            phylo::taxonomy::partition_similarities(tested, references, similarities);
+        }
+        put_header(context_.out, "Threshold \tNo._Clusters", header_);
+        phylo::print::put(context_.out, similarities);
+        context_.out.put('\n');
+    }
+
+private:
+    const RunContext& context_;
+    phylo::Labels header_;
+};
+
+}  // namespace
+
+std::unique_ptr<Report> make_guided_clustering(const RunContext& context) {
+    return std::make_unique<GuidedClustering>(context);
+}
+
+std::unique_ptr<Report> make_partition_similarity(const RunContext& context) {
+    return std::make_unique<PartitionSimilarity>(context);
+}
+
+}  // namespace tarvix

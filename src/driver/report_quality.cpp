@@ -1,0 +1,101 @@
+// The reports that rate clusters per object: the single-threshold report
+// (the default run), the reference quality report (-c) and the corrected
+// reference quality report (-e). Each prints "Object" and the quality labels,
+// one row per object with seven values per partition, then an empty line.
+#include <iostream>
+
+#include "driver/report_modes.hpp"
+#include "driver/series.hpp"
+#include "phylo/correction.hpp"
+#include "phylo/errors.hpp"
+#include "phylo/partitions.hpp"
+#include "phylo/print.hpp"
+#include "phylo/qualities.hpp"
+
+namespace tarvix {
+
+namespace {
+
+using phylo::taxonomy::repeat;
+
+class QualityReport : public Report {
+public:
+    QualityReport(const RunContext& context, int partitions)
+        : context_(context), header_(repeat(labels::quality, partitions)) {}
+
+    void run_one(phylo::TextInput& input) override {
+        phylo::Squared matrix = read_matrix(context_, input);
+        const phylo::PartitionSet partitions = partitions_of(matrix);
+        phylo::RealData table =
+            phylo::taxonomy::cluster_qualities(matrix.matrix, partitions, context_.settings.minimum_threshold);
+        table.labels = std::move(matrix.labels);
+        put_header(context_.out, "Object", header_);
+        phylo::print::put(context_.out, table);
+        context_.out.put('\n');
+    }
+
+protected:
+    virtual phylo::PartitionSet partitions_of(phylo::Squared& matrix) = 0;
+    const RunContext& context_;
+
+private:
+    phylo::Labels header_;
+};
+
+// The default run: the matrix clustered at the minimum threshold.
+class SingleThresholdQuality : public QualityReport {
+public:
+    explicit SingleThresholdQuality(const RunContext& context) : QualityReport(context, 1) {}
+
+private:
+    phylo::PartitionSet partitions_of(phylo::Squared& matrix) override {
+        transform_if_asked(context_, matrix);
+        return threshold_series(context_, matrix.matrix, true);
+    }
+};
+
+// -c: every reference partition of the file.
+class ReferenceQuality : public QualityReport {
+public:
+    explicit ReferenceQuality(const RunContext& context)
+        : QualityReport(context, static_cast<int>(context.reference.size()) - 1) {}
+
+private:
+    phylo::PartitionSet partitions_of(phylo::Squared& matrix) override {
+        transform_if_asked(context_, matrix);
+        phylo::PartitionSet references = phylo::taxonomy::to_group_numbers(matrix.labels, context_.reference);
+        phylo::refno_chars::basic::squeeze(references);
+        return references;
+    }
+};
+
+// -e: the first reference partition, freed of conflicts with the distances.
+class CorrectedReferenceQuality : public QualityReport {
+public:
+    explicit CorrectedReferenceQuality(const RunContext& context) : QualityReport(context, 1) {}
+
+private:
+    phylo::PartitionSet partitions_of(phylo::Squared& matrix) override {
+        const phylo::PartitionSet references = phylo::taxonomy::to_group_numbers(matrix.labels, context_.reference);
+        if (references.empty()) throw phylo::RangeError("the reference partition file has no partition column");
+        context_.out.flush();  // progress lines on standard error follow what is printed so far
+        return {std::make_shared<const phylo::Partition>(
+            phylo::correction::correct_reference(matrix.matrix, *references.front(), std::cerr))};
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Report> make_single_threshold_quality(const RunContext& context) {
+    return std::make_unique<SingleThresholdQuality>(context);
+}
+
+std::unique_ptr<Report> make_reference_quality(const RunContext& context) {
+    return std::make_unique<ReferenceQuality>(context);
+}
+
+std::unique_ptr<Report> make_corrected_reference_quality(const RunContext& context) {
+    return std::make_unique<CorrectedReferenceQuality>(context);
+}
+
+}  // namespace tarvix

@@ -1,0 +1,40 @@
+#include "driver/series.hpp"
+
+#include <unistd.h>
+
+#include "phylo/errors.hpp"
+#include "phylo/glc_series.hpp"
+#include "phylo/qt_series.hpp"
+#include "phylo/shortest_paths.hpp"
+
+namespace tarvix {
+
+void transform_if_asked(const RunContext& context, phylo::Squared& matrix) {
+    if (context.settings.shortest_paths) phylo::graph::to_shortest_paths(matrix.matrix, context.out);
+}
+
+phylo::PartitionSet threshold_series(const RunContext& context, const phylo::RealMatrix& distances,
+                                     bool allow_cliques) {
+    const Settings& s = context.settings;
+    phylo::PartitionSet series(static_cast<std::size_t>(context.threshold_count) + 1);
+    if (allow_cliques && s.fraction < 0.0)
+        phylo::taxonomy::qt_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step);
+    else
+        phylo::taxonomy::glc_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step,
+                                    s.fraction);
+    return series;
+}
+
+void check_threshold_memory(const RunContext& context, std::size_t bytes_per_threshold) {
+    const double thresholds = static_cast<double>(context.threshold_count) + 1.0;
+    const double needed = thresholds * static_cast<double>(bytes_per_threshold);
+    const double memory = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
+    if (needed > memory) {
+        const auto gigabytes = [](double bytes) { return std::to_string(static_cast<long long>(bytes / 1e9 + 0.5)); };
+        throw phylo::ResourceError(std::to_string(context.threshold_count + 1LL) + " thresholds need about " +
+                                   gigabytes(needed) +
+                                   " GB of memory, more than this machine has; choose a larger step or a smaller range");
+    }
+}
+
+}  // namespace tarvix

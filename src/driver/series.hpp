@@ -1,0 +1,25 @@
+// What several reports share: the shortest-path transform of a matrix, the
+// threshold series of a matrix, and the memory check for tables that have
+// one row per threshold.
+#pragma once
+
+#include <cstddef>
+
+#include "driver/report.hpp"
+
+namespace tarvix {
+
+// With -y, replaces the matrix's distances by their shortest-path lengths.
+void transform_if_asked(const RunContext& context, phylo::Squared& matrix);
+
+// The threshold series 0..N of the matrix: the fraction-of-links series, or
+// the clique series when allow_cliques is set and the fraction is negative.
+phylo::PartitionSet threshold_series(const RunContext& context, const phylo::RealMatrix& distances,
+                                     bool allow_cliques);
+
+// Fails with a clear message, before anything is allocated, when tables of
+// N + 1 rows of bytes_per_threshold bytes each cannot fit in this machine's
+// memory (a threshold range that asks for billions of thresholds).
+void check_threshold_memory(const RunContext& context, std::size_t bytes_per_threshold);
+
+}  // namespace tarvix
