@@ -146,7 +146,7 @@ CommandLine scan_options(std::vector<std::string> arguments) {
 std::string usage_text(const std::string& command) {
     return "\n" + command + " optimizes linkage clustering\n"
            "\n"
-           "Version: 1.5\n"
+           "Version: " TARVIX_VERSION "\n"
            "\n"
            "Usage: " + command + " [options] inputfile(s)\n"
            "\n"
@@ -171,6 +171,8 @@ std::string usage_text(const std::string& command) {
            "Written by the tarvix developers; report problems through the project's issue tracker.\n"
            "\n";
 }
+
+std::string version_line() { return "tarvix " TARVIX_VERSION "\n"; }
 
 std::int32_t threshold_count(Settings& s) {
     if (s.mode == RunMode::single_threshold_quality) {

@@ -23,6 +23,9 @@ CommandLine scan_options(std::vector<std::string> arguments);
 // The usage text, written when no input is named.
 std::string usage_text(const std::string& command);
 
+// "tarvix 1.5" and a line end.
+std::string version_line();
+
 // Settles the threshold range (the maximum follows the minimum in the
 // single-threshold mode, or when below it) and returns N: thresholds 0..N.
 std::int32_t threshold_count(Settings& settings);

@@ -69,6 +69,18 @@ void read_inputs(const RunContext& context, Report& report, const std::vector<st
 }
 
 int run_checked(const std::string& command, const std::vector<std::string>& arguments) {
+    // Packaging tools probe for these two; under the option scan such a word
+    // would otherwise be taken for an input file that does not exist.
+    if (arguments.size() == 1 && arguments[0] == "--version") {
+        phylo::standard_output().write(version_line());
+        phylo::standard_output().flush();
+        return 0;
+    }
+    if (arguments.size() == 1 && arguments[0] == "--help") {
+        phylo::standard_output().write(usage_text(command));
+        phylo::standard_output().flush();
+        return 0;
+    }
     CommandLine line = scan_options(arguments);
     if (line.inputs.empty()) {
         std::cerr << usage_text(command) << std::flush;

@@ -5,8 +5,8 @@ output, standard error and exit status exactly.
 A case is a folder holding:
   args          the arguments, split like a shell splits words (no quoting)
   stdin         optional: fed to standard input
-  expected.out  expected standard output
-  expected.err  expected standard error ("@DATA@" stands for the data folder)
+  expected.out  expected standard output ("@PROG@" stands for the binary's path)
+  expected.err  expected standard error (also "@DATA@" for the data folder)
   expected.rc   expected exit status
 The binary runs inside data/, so arguments name files there.
 
@@ -35,7 +35,7 @@ def run_case(prog, name):
     stdin = read(os.path.join(folder, 'stdin'))
     p = subprocess.run([prog] + args, input=stdin, cwd=DATA, timeout=300,
                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    want_out = read(os.path.join(folder, 'expected.out'))
+    want_out = read(os.path.join(folder, 'expected.out')).replace(b'@PROG@', prog.encode())
     want_err = read(os.path.join(folder, 'expected.err')).replace(b'@DATA@', DATA.encode())
     want_err = want_err.replace(b'@PROG@', prog.encode())
     want_rc = int(read(os.path.join(folder, 'expected.rc'), b'0'))
