@@ -1,0 +1,29 @@
+#include "phylo/graph_ranges.hpp"
+
+#include <charconv>
+#include <cmath>
+
+#include "phylo/errors.hpp"
+
+namespace phylo::graph {
+
+std::string real_image(double value) {
+    if (std::isnan(value)) return "nan";
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+double require_range(double value, const char* what) {
+    if (!(value >= 0.0 && value <= largest_double))
+        throw RangeError(std::string(what) + " outside 0 .. largest double: " + real_image(value));
+    return value;
+}
+
+void require_distances(const RealMatrix& distances) {
+    const std::size_t n = distances.size();
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j) require_range(distances(i, j), "distance");
+}
+
+}  // namespace phylo::graph
