@@ -130,10 +130,11 @@ private:
             const auto nonparametric = phylo::real_chars::nonparametric(column);
             const auto wide = phylo::real_chars::interval(column, 0.95);
             const auto narrow = phylo::real_chars::interval(column, second_level);
-            statistics_.rows[j] = {parametric.mean,       parametric.deviation,         nonparametric.median,
-                                   nonparametric.median_deviation, nonparametric.minimum, nonparametric.maximum,
-                                   wide.lower,             wide.upper,                   narrow.lower,
-                                   narrow.upper};
+            statistics_.rows[j] = {parametric.mean,      parametric.deviation,
+                                   nonparametric.median, nonparametric.median_deviation,
+                                   nonparametric.minimum, nonparametric.maximum,
+                                   wide.lower,           wide.upper,
+                                   narrow.lower,         narrow.upper};
         }
         phylo::print::put(out, statistics_);
     }

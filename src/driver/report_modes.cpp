@@ -15,9 +15,9 @@ std::unique_ptr<Report> make_report(const RunContext& context) {
         case RunMode::label_listing: return make_label_listing(context);
         case RunMode::reference_optimisation: return make_reference_optimisation(context);
         case RunMode::two_matrix_optimisation: return make_two_matrix_optimisation(context);
-        case RunMode::jackknife: break;
+        case RunMode::jackknife: return make_jackknife(context);
     }
-    throw phylo::Error("unavailable", "the jackknife report is not available yet");
+    throw phylo::Error("internal error", "unknown run mode");
 }
 
 }  // namespace tarvix

@@ -16,6 +16,7 @@ std::unique_ptr<Report> make_two_matrix_optimisation(const RunContext& context);
 std::unique_ptr<Report> make_internal_optimisation(const RunContext& context);
 std::unique_ptr<Report> make_guided_clustering(const RunContext& context);
 std::unique_ptr<Report> make_partition_similarity(const RunContext& context);
+std::unique_ptr<Report> make_jackknife(const RunContext& context);
 std::unique_ptr<Report> make_label_listing(const RunContext& context);
 
 // The index-variant value (-1) must lie in 0 .. 1 once a report uses it.
