@@ -58,8 +58,7 @@ void glc_series(const RealMatrix& distances, bool row_sum_preordering, Partition
             consumed_batches(distances, t, by_distance ? BatchOrder::by_distance : BatchOrder::any);
         if (consumed && run_series(n, *consumed, fraction, by_distance, result)) return;
     }
-    run_series(n, batches_in_exact_order(distances, row_sum_preordering, t), fraction, false,
-               result);
+    run_series(n, batches_in_exact_order(distances, row_sum_preordering, t), fraction, false, result);
 }
 
 }  // namespace phylo::taxonomy

@@ -95,6 +95,7 @@ std::optional<PairwiseDistances> wanted_in_order(const RealMatrix& distances, bo
         if (!key_ranks) return std::nullopt;
         constexpr bool carried = sizeof(Record) <= sizeof(std::uint32_t);
         std::vector<Record> fetched;
+        if constexpr (!carried) fetched.reserve(m);
         HeapPositions<std::uint64_t> first(m);
         for_each_pair(n, [&](PackedPair pair) {
             const std::uint64_t key_rank = std::uint64_t{key_ranks->of[p]} << 32;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,6 @@ namespace {
 // Two doubles handled by one instruction (every x86-64 and ARM64 machine has
 // such registers).
 using Lanes = double __attribute__((vector_size(16)));
-using LaneMask = long long __attribute__((vector_size(16)));
 constexpr std::size_t lanes = 2;
 
 Lanes load(const double* p) {
@@ -26,18 +26,23 @@ Lanes load(const double* p) {
 void store(double* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
 
 // True when some object k other than i and j has d(i, k) < d and d(j, k) < d.
-// Blocks of k are screened two at a time without branches; only a block
-// with a hit is looked at one by one.
+// Blocks of k are screened without branches, two at a time: some k of the
+// block has both iff the least d(j, k) among those with d(i, k) < d is below
+// d (NaN never is). Only a block that passes is looked at one by one.
 bool has_witness(const double* row_i, const double* row_j, double d, std::size_t i, std::size_t j,
                  std::size_t n) {
-    constexpr std::size_t block = 64;
+    constexpr std::size_t block = 16;
+    constexpr double none = std::numeric_limits<double>::infinity();
     const Lanes limit = {d, d};
     for (std::size_t k0 = 0; k0 < n; k0 += block) {
         const std::size_t k1 = std::min(n, k0 + block);
         std::size_t k = k0;
-        LaneMask hits = {0, 0};
-        for (; k + lanes <= k1; k += lanes) hits |= (load(row_i + k) < limit) & (load(row_j + k) < limit);
-        bool hit = (hits[0] | hits[1]) != 0;
+        Lanes least = {none, none};
+        for (; k + lanes <= k1; k += lanes) {
+            const Lanes candidate = load(row_i + k) < limit ? load(row_j + k) : least;
+            least = candidate < least ? candidate : least;
+        }
+        bool hit = least[0] < d || least[1] < d;
         for (; k < k1; ++k) hit = hit || (row_i[k] < d && row_j[k] < d);
         if (!hit) continue;
         for (k = k0; k < k1; ++k)

@@ -4,17 +4,21 @@
 // the fast paths against a plain, literal implementation kept here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "phylo/errors.hpp"
 #include "phylo/glc_series.hpp"
 #include "phylo/heap_sort.hpp"
 #include "phylo/lean_heap_sort.hpp"
+#include "phylo/link_counts.hpp"
 #include "phylo/pairwise.hpp"
 
 namespace {
@@ -48,6 +52,14 @@ std::vector<std::pair<int, int>> pairs_of(const PairwiseDistances& list) {
     std::vector<std::pair<int, int>> pairs;
     for (const PairwiseDistance& p : list) pairs.emplace_back(p.first, p.second);
     return pairs;
+}
+
+// Pairs with the exact bits of their distances (NaN compares too).
+std::vector<std::tuple<int, int, std::uint64_t>> records_of(const PairwiseDistances& list) {
+    std::vector<std::tuple<int, int, std::uint64_t>> records;
+    for (const PairwiseDistance& p : list)
+        records.emplace_back(p.first, p.second, std::bit_cast<std::uint64_t>(p.distance));
+    return records;
 }
 
 PartitionSet glc(const RealMatrix& d, std::size_t count, double start, double step, double fraction,
@@ -217,7 +229,7 @@ TEST(PairList, AgreesWithTheLiteralSortOnRandomMatrices) {
             const RealMatrix d = random_matrix(random, 60, kind);
             const PairwiseDistances expected = literal_pairwise(d, row_sums);
             const PairwiseDistances actual = phylo::taxonomy::squared_to_pairwise(d, row_sums);
-            EXPECT_EQ(pairs_of(expected), pairs_of(actual)) << "kind " << kind << " row sums " << row_sums;
+            EXPECT_EQ(records_of(expected), records_of(actual)) << "kind " << kind << " row sums " << row_sums;
         }
 }
 
@@ -227,7 +239,8 @@ TEST(PairList, AgreesWithTheLiteralSortWithNotANumber) {
     d(3, 17) = nan_value;
     d(20, 4) = nan_value;  // lower triangle: only the row sums see it
     for (bool row_sums : {false, true})
-        EXPECT_EQ(pairs_of(literal_pairwise(d, row_sums)), pairs_of(phylo::taxonomy::squared_to_pairwise(d, row_sums)));
+        EXPECT_EQ(records_of(literal_pairwise(d, row_sums)),
+                  records_of(phylo::taxonomy::squared_to_pairwise(d, row_sums)));
 }
 
 TEST(PairList, AgreesWithTheLiteralSortOnMillionsOfPairs) {
@@ -247,6 +260,43 @@ TEST(PairList, AgreesWithTheLiteralSortOnMillionsOfPairs) {
         EXPECT_EQ(pairs_of(literal_pairwise(d, row_sums)), pairs_of(phylo::taxonomy::squared_to_pairwise(d, row_sums)))
             << decimals;
     }
+}
+
+// ---------------------------------------------------------------------------
+// The link counts
+
+TEST(LinkCounts, FollowADenseTableThroughLinksAndAbsorptions) {
+    std::mt19937 random(21);
+    const std::size_t n = 300;
+    phylo::taxonomy::LinkCounts counts(n);
+    std::vector<std::vector<std::uint64_t>> dense(n, std::vector<std::uint64_t>(n, 0));
+    std::vector<int> alive(n);
+    for (std::size_t c = 0; c < n; ++c) alive[c] = static_cast<int>(c);
+    for (int step = 0; step < 40000 && alive.size() > 1; ++step) {
+        const std::size_t x = random() % alive.size(), y = random() % alive.size();
+        if (x == y) continue;
+        int a = alive[x], b = alive[y];
+        if (random() % 50 != 0) {
+            const std::uint64_t expected = ++dense[a][b];
+            dense[b][a] = expected;
+            ASSERT_EQ(counts.add_link(a, b), expected) << "step " << step;
+            continue;
+        }
+        if (a > b) std::swap(a, b);
+        counts.absorb(a, b);
+        for (int c : alive) {
+            dense[b][c] += dense[a][c];
+            dense[c][b] = dense[b][c];
+        }
+        alive.erase(std::find(alive.begin(), alive.end(), a));
+    }
+    // Every surviving count, read back by adding one more link.
+    for (int a : alive)
+        for (int b : alive) {
+            if (a < b) {
+                ASSERT_EQ(counts.add_link(a, b), dense[a][b] + 1) << a << "," << b;
+            }
+        }
 }
 
 // ---------------------------------------------------------------------------
@@ -366,6 +416,14 @@ TEST(GlcSeries, AgreesWithTheLiteralProcedureOnRandomMatrices) {
         }
 }
 
+TEST(GlcSeries, AgreesWithTheLiteralProcedureOnALargerMatrix) {
+    std::mt19937 random(15);
+    const RealMatrix d = random_matrix(random, 400, 0);
+    for (double fraction : {0.5, 1.0})
+        expect_same_series(literal_glc(d, false, 21, 0.0, 0.05, fraction), glc(d, 21, 0.0, 0.05, fraction),
+                           "F " + std::to_string(fraction));
+}
+
 TEST(GlcSeries, AgreesWithTheLiteralProcedureOnChanceTiesAtSmallThresholds) {
     // Few consumed pairs with five-decimal distances: the equal ones mostly
     // join unrelated clusters, so their order cannot matter, and sometimes
@@ -392,10 +450,14 @@ TEST(GlcSeries, AgreesWithTheLiteralProcedureWithNotANumberAndInfinities) {
     d(6, 7) = std::numeric_limits<double>::infinity();
     d(8, 10) = -0.0;
     d(1, 3) = 0.0;
-    for (bool row_sums : {false, true})
-        for (double fraction : {0.0, 0.5, 1.0})
-            expect_same_series(literal_glc(d, row_sums, 9, 0.0, 0.125, fraction), glc(d, 9, 0.0, 0.125, fraction, row_sums),
-                               "F " + std::to_string(fraction));
+    // NaN below the diagonal reaches only the row sums.
+    RealMatrix below = random_matrix(random, 30, 2);
+    below(9, 2) = nan_value;
+    for (const RealMatrix* m : {&d, &below})
+        for (bool row_sums : {false, true})
+            for (double fraction : {0.0, 0.5, 1.0})
+                expect_same_series(literal_glc(*m, row_sums, 9, 0.0, 0.125, fraction),
+                                   glc(*m, 9, 0.0, 0.125, fraction, row_sums), "F " + std::to_string(fraction));
 }
 
 }  // namespace
