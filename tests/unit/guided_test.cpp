@@ -130,6 +130,42 @@ TEST(Builders, GabrielGraphWitnessesComeFromFullRows) {
     EXPECT_EQ(edges_of(graph::build_gg(d)), (Edges{{0, 2}}));
 }
 
+// The Gabriel graph exactly as written: every pair i < j against every
+// third object k in turn.
+BooleMatrix literal_gabriel(const RealMatrix& d) {
+    const std::size_t n = d.size();
+    BooleMatrix g(n, false);
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j) {
+            bool edge = true;
+            for (std::size_t k = 0; k < n && edge; ++k)
+                if (k != i && k != j && d(i, k) * d(i, k) + d(j, k) * d(j, k) < d(i, j) * d(i, j)) edge = false;
+            g.set(i, j, edge);
+            g.set(j, i, edge);
+        }
+    return g;
+}
+
+TEST(Builders, GabrielGraphEqualsTheLiteralTestOnRandomMatrices) {
+    // Up to 45 objects span several blocks of columns and bands of rows.
+    // Few levels make sums tie with squares (1 + 1 < 4 but 1 + 4 = 5 is no
+    // witness for 5); odd rounds fill the lower triangle independently, with
+    // negative entries and not-a-numbers, which only rows i and j show.
+    std::mt19937 random(99u);
+    for (int round = 0; round < 400; ++round) {
+        const std::size_t n = 2 + random() % 44;
+        const int levels = 2 + static_cast<int>(random() % 6);
+        RealMatrix d(n, 0.0);
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = i + 1; j < n; ++j) {
+                d(i, j) = std::sqrt(static_cast<double>(random() % levels));
+                d(j, i) = round % 2 == 0 ? d(i, j) : static_cast<double>(random() % levels) - 1.0;
+            }
+        if (round % 4 == 1) d(n - 1, random() % n) = nan;
+        ASSERT_EQ(edges_of(graph::build_gg(d)), edges_of(literal_gabriel(d))) << "round " << round;
+    }
+}
+
 TEST(Builders, RejectDistancesOutsideTheRange) {
     RealMatrix d = line({0, 1, 3});
     d(0, 2) = -1;
@@ -229,10 +265,12 @@ BooleMatrix reverse_deletion_tree(const RealMatrix& d) {
 }
 
 TEST(SpanningTree, EqualsReverseDeletionOnTieHeavyMatrices) {
+    // One to three levels tie nearly every pair; with 1000 levels most trees
+    // are the only least tree, which needs no pair list.
     std::mt19937 random(20240611u);
-    for (int round = 0; round < 300; ++round) {
-        const std::size_t n = 2 + random() % 9;
-        const int levels = 1 + static_cast<int>(random() % 3);
+    for (int round = 0; round < 400; ++round) {
+        const std::size_t n = 2 + random() % 13;
+        const int levels = round % 4 == 3 ? 1000 : 1 + static_cast<int>(random() % 3);
         RealMatrix d(n, 0.0);
         for (std::size_t i = 0; i < n; ++i) {
             for (std::size_t j = i + 1; j < n; ++j) {
@@ -242,10 +280,21 @@ TEST(SpanningTree, EqualsReverseDeletionOnTieHeavyMatrices) {
                 d(j, i) = round % 2 == 0 ? d(i, j) : static_cast<double>(random() % 5);
             }
         }
+        // A not-a-number row sum gives the pair list no ranks to sort by.
+        if (round % 8 == 5) d(n - 1, 0) = nan;
         const Edges expected = edges_of(reverse_deletion_tree(d));
         ASSERT_EQ(expected.size(), n - 1);
         ASSERT_EQ(edges_of(graph::build_mst(d)), expected) << "round " << round;
     }
+}
+
+TEST(SpanningTree, EqualEdgesThatCannotBeExchangedNeedNoTieOrder) {
+    // Points 0, 1, 2, 3 on a line: three equal edges, and the only least
+    // tree; with a fourth point at the same distance from 0 and 1 the tie
+    // order decides between 0-3 and 1-3.
+    EXPECT_EQ(edges_of(graph::build_mst(line({0, 1, 2, 3}))), (Edges{{0, 1}, {1, 2}, {2, 3}}));
+    RealMatrix d = matrix({{0, 1, 2, 1}, {1, 0, 1, 1}, {2, 1, 0, 2}, {1, 1, 2, 0}});
+    EXPECT_EQ(edges_of(graph::build_mst(d)), edges_of(reverse_deletion_tree(d)));
 }
 
 TEST(SpanningTree, AllEqualDistancesFollowThePairListOrder) {
