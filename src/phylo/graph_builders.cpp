@@ -8,6 +8,7 @@
 #include "phylo/graph_edges.hpp"
 #include "phylo/graph_ranges.hpp"
 #include "phylo/shortest_paths.hpp"
+#include "phylo/simd.hpp"
 
 namespace phylo::graph {
 
@@ -30,16 +31,9 @@ BooleMatrix graph_of(std::size_t n, Edge edge) {
 
 double larger(double a, double b) { return a < b ? b : a; }
 
-// Two doubles handled by one instruction (every x86-64 and ARM64 machine has
-// such registers); each lane computes exactly what the scalar test does.
-using Lanes = double __attribute__((vector_size(16)));
-constexpr std::size_t lanes = 2;
-
-Lanes load(const double* p) {
-    Lanes v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
+using simd::Lanes;
+using simd::load;
+constexpr std::size_t lanes = simd::width;
 
 // The search for Gabriel witnesses: for a pair i < j, some k other than i
 // and j with d(i, k)^2 + d(j, k)^2 < d(i, j)^2, rows i and j read in full.

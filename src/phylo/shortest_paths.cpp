@@ -8,22 +8,16 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/graph_ranges.hpp"
+#include "phylo/simd.hpp"
 
 namespace phylo::graph {
 namespace {
 
-// Two doubles handled by one instruction (every x86-64 and ARM64 machine has
-// such registers).
-using Lanes = double __attribute__((vector_size(16)));
-constexpr std::size_t lanes = 2;
+using simd::Lanes;
+using simd::load;
+using simd::store;
+constexpr std::size_t lanes = simd::width;
 
-Lanes load(const double* p) {
-    Lanes v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-void store(double* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
 
 // True when some object k other than i and j has d(i, k) < d and d(j, k) < d.
 // Blocks of k are screened without branches, two at a time: some k of the
