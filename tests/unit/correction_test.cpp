@@ -16,6 +16,7 @@
 
 #include "phylo/correction.hpp"
 #include "phylo/errors.hpp"
+#include "test_support.hpp"
 
 namespace {
 
@@ -23,12 +24,7 @@ using phylo::Partition;
 using phylo::RealMatrix;
 namespace correction = phylo::correction;
 
-RealMatrix matrix(const std::vector<std::vector<double>>& rows) {
-    RealMatrix m(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        for (std::size_t k = 0; k < rows.size(); ++k) m(i, k) = rows[i][k];
-    return m;
-}
+using tarvix_test::matrix;
 
 // Objects on a line and in two clumps: A, B close; C, D, E close.
 RealMatrix five_objects() {

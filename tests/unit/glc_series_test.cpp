@@ -20,6 +20,7 @@
 #include "phylo/lean_heap_sort.hpp"
 #include "phylo/link_counts.hpp"
 #include "phylo/pairwise.hpp"
+#include "test_support.hpp"
 
 namespace {
 
@@ -31,12 +32,7 @@ using phylo::taxonomy::PairwiseDistances;
 
 constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
 
-RealMatrix matrix(const std::vector<std::vector<double>>& rows) {
-    RealMatrix m(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        for (std::size_t k = 0; k < rows.size(); ++k) m(i, k) = rows[i][k];
-    return m;
-}
+using tarvix_test::matrix;
 
 // A symmetric matrix with zero diagonal from the upper-triangle distances in
 // row order (0,1), (0,2), ..., (1,2), ...
@@ -74,24 +70,7 @@ PartitionSet glc(const RealMatrix& d, std::size_t count, double start, double st
 // list through phylo::heap_sort, a dense n x n link table, relabelling by a
 // pass over all objects, a new partition at every fusion threshold.
 
-PairwiseDistances literal_pairwise(const RealMatrix& d, bool row_sums) {
-    const std::size_t n = d.size();
-    std::vector<double> s(n, 0.0);
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t k = 0; k < n; ++k) s[i] += d(i, k);
-    PairwiseDistances list;
-    for (std::size_t i = 0; i + 1 < n; ++i)
-        for (std::size_t j = i + 1; j < n; ++j)
-            list.push_back({row_sums ? s[j] + s[i] : d(i, j), static_cast<std::int32_t>(i),
-                            static_cast<std::int32_t>(j)});
-    const auto key = [](const PairwiseDistance& p) { return p.distance; };
-    if (row_sums) {
-        phylo::heap_sort(list.data(), list.size(), key);
-        for (PairwiseDistance& p : list) p.distance = d(p.first, p.second);
-    }
-    phylo::heap_sort(list.data(), list.size(), key);
-    return list;
-}
+using tarvix_test::literal_pairwise;
 
 PartitionSet literal_glc(const RealMatrix& d, bool row_sums, std::size_t count, double start, double step,
                          double fraction) {

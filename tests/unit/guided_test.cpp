@@ -17,6 +17,7 @@
 #include "phylo/graph_merging.hpp"
 #include "phylo/guided.hpp"
 #include "phylo/pairwise.hpp"
+#include "test_support.hpp"
 
 namespace {
 
@@ -31,12 +32,7 @@ using Edges = std::vector<std::pair<int, int>>;
 
 const double nan = std::numeric_limits<double>::quiet_NaN();
 
-RealMatrix matrix(const std::vector<std::vector<double>>& rows) {
-    RealMatrix m(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        for (std::size_t k = 0; k < rows.size(); ++k) m(i, k) = rows[i][k];
-    return m;
-}
+using tarvix_test::matrix;
 
 // Objects at the given positions on a line, d = |x - y|.
 RealMatrix line(const std::vector<double>& x) {

@@ -14,6 +14,7 @@
 #include "phylo/heap_sort.hpp"
 #include "phylo/pairwise.hpp"
 #include "phylo/qt_series.hpp"
+#include "test_support.hpp"
 
 namespace {
 
@@ -90,20 +91,7 @@ Partition literal_do_qt(const BooleMatrix& a) {
 
 PartitionSet literal_qt(const RealMatrix& d, bool row_sums, std::size_t count, double start, double step) {
     const std::size_t n = d.size();
-    std::vector<double> s(n, 0.0);
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t k = 0; k < n; ++k) s[i] += d(i, k);
-    std::vector<PairwiseDistance> list;
-    for (std::size_t i = 0; i + 1 < n; ++i)
-        for (std::size_t j = i + 1; j < n; ++j)
-            list.push_back({row_sums ? s[j] + s[i] : d(i, j), static_cast<std::int32_t>(i),
-                            static_cast<std::int32_t>(j)});
-    const auto key = [](const PairwiseDistance& p) { return p.distance; };
-    if (row_sums) {
-        phylo::heap_sort(list.data(), list.size(), key);
-        for (PairwiseDistance& p : list) p.distance = d(p.first, p.second);
-    }
-    phylo::heap_sort(list.data(), list.size(), key);
+    const std::vector<PairwiseDistance> list = tarvix_test::literal_pairwise(d, row_sums);
 
     BooleMatrix a(n, false);
     for (std::size_t i = 0; i < n; ++i) a.set(i, i, true);

@@ -14,6 +14,7 @@
 #include "phylo/errors.hpp"
 #include "phylo/output.hpp"
 #include "phylo/shortest_paths.hpp"
+#include "test_support.hpp"
 
 namespace {
 
@@ -23,12 +24,7 @@ using phylo::RealMatrix;
 
 constexpr double largest = std::numeric_limits<double>::max();
 
-RealMatrix matrix(const std::vector<std::vector<double>>& rows) {
-    RealMatrix m(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        for (std::size_t k = 0; k < rows.size(); ++k) m(i, k) = rows[i][k];
-    return m;
-}
+using tarvix_test::matrix;
 
 RealMatrix on_a_line(const std::vector<double>& x) {
     RealMatrix m(x.size());

@@ -1,0 +1,44 @@
+// What several unit tests share: building small matrices inline, and the
+// literal pair list (the whole list through the heap sort) that the fast
+// paths of the clustering engines are checked against.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "phylo/heap_sort.hpp"
+#include "phylo/pairwise.hpp"
+#include "phylo/types.hpp"
+
+namespace tarvix_test {
+
+inline phylo::RealMatrix matrix(const std::vector<std::vector<double>>& rows) {
+    phylo::RealMatrix m(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t k = 0; k < rows.size(); ++k) m(i, k) = rows[i][k];
+    return m;
+}
+
+// Every pair of the upper triangle, sorted by distance with the heap sort;
+// with row sums, sorted first by the sum of the two objects' row sums.
+inline phylo::taxonomy::PairwiseDistances literal_pairwise(const phylo::RealMatrix& d, bool row_sums) {
+    using phylo::taxonomy::PairwiseDistance;
+    const std::size_t n = d.size();
+    std::vector<double> s(n, 0.0);
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t k = 0; k < n; ++k) s[i] += d(i, k);
+    phylo::taxonomy::PairwiseDistances list;
+    for (std::size_t i = 0; i + 1 < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j)
+            list.push_back({row_sums ? s[j] + s[i] : d(i, j), static_cast<std::int32_t>(i),
+                            static_cast<std::int32_t>(j)});
+    const auto key = [](const PairwiseDistance& p) { return p.distance; };
+    if (row_sums) {
+        phylo::heap_sort(list.data(), list.size(), key);
+        for (PairwiseDistance& p : list) p.distance = d(p.first, p.second);
+    }
+    phylo::heap_sort(list.data(), list.size(), key);
+    return list;
+}
+
+}  // namespace tarvix_test
