@@ -145,10 +145,7 @@ private:
 
 void check_index_variant(double value) {
     if (!(value >= 0.0 && value <= 1.0)) {
-        std::string text;
-        phylo::print::append_real(text, value);
-        throw phylo::RangeError("index-variant value " + text.substr(text.find_first_not_of(' ')) +
-                                " outside 0 .. 1");
+        throw phylo::RangeError("index-variant value " + phylo::print::real_image(value) + " outside 0 .. 1");
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/heap_sort.hpp"
+#include "phylo/print.hpp"
 
 namespace phylo::correction {
 
@@ -195,11 +196,6 @@ void renumber_by_first_occurrence(Partition& partition) {
     }
 }
 
-// Integer images carry a leading blank when not negative.
-std::string image(std::int64_t value) {
-    return (value < 0 ? "" : " ") + std::to_string(value);
-}
-
 // One pass of moves over the sorted table, highest score first; every move
 // is seen by the objects examined after it. Object o looks for its first
 // conflict over the table's pairs (p, t) at positions q < r from start on.
@@ -355,7 +351,7 @@ Partition correct_reference(const RealMatrix& distances, const Partition& refere
         renumber_by_first_occurrence(working);
         const std::int64_t conflict_count = score_triples(rows, working, largest, scores);
         sort_by_scores(scores);
-        progress << image(pass) << ' ' << image(conflict_count) << '\n';
+        progress << print::integer_image(pass) << ' ' << print::integer_image(conflict_count) << '\n';
         if (conflict_count == 0) return working;
         if (pass == pass_limit) throw RangeError("reference correction did not converge");
         Moves(rows, scores, working).run();

@@ -1,22 +1,15 @@
 #include "phylo/graph_ranges.hpp"
 
-#include <charconv>
 #include <cmath>
 
 #include "phylo/errors.hpp"
+#include "phylo/print.hpp"
 
 namespace phylo::graph {
 
-std::string real_image(double value) {
-    if (std::isnan(value)) return "nan";
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return std::string(text, end);
-}
-
 double require_range(double value, const char* what) {
     if (!(value >= 0.0 && value <= largest_double))
-        throw RangeError(std::string(what) + " outside 0 .. largest double: " + real_image(value));
+        throw RangeError(std::string(what) + " outside 0 .. largest double: " + print::real_image(value));
     return value;
 }
 

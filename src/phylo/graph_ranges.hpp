@@ -19,10 +19,6 @@ inline constexpr double no_value = -largest_double;
 inline constexpr double missing_below = -8.988465674311579e307;
 static_assert(missing_below == no_value / 2);
 
-// The shortest decimal that reads back as value; every not-a-number reads
-// "nan" whatever its sign bit.
-std::string real_image(double value);
-
 // Returns value when 0 <= value <= the largest double; otherwise throws
 // RangeError "<what> outside 0 .. largest double: <value>".
 double require_range(double value, const char* what);

@@ -7,10 +7,10 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/glc_series.hpp"
-#include "phylo/graph_ranges.hpp"
 #include "phylo/heap_sort.hpp"
 #include "phylo/similarity.hpp"
 #include "phylo/statistics.hpp"
+#include "phylo/print.hpp"
 
 #ifdef _OPENMP
 #include <omp.h>
@@ -22,11 +22,11 @@ namespace jackknife {
 
 std::size_t kept_count(std::size_t objects, double deletion_fraction) {
     if (!(deletion_fraction >= 0.0 && deletion_fraction <= 1.0)) {
-        throw RangeError("deletion fraction " + graph::real_image(deletion_fraction) + " outside 0 .. 1");
+        throw RangeError("deletion fraction " + print::real_image(deletion_fraction) + " outside 0 .. 1");
     }
     const double kept = std::round(static_cast<double>(objects) * (1.0 - deletion_fraction));
     if (kept < 1.0) {
-        throw RangeError("deletion fraction " + graph::real_image(deletion_fraction) + " keeps none of " +
+        throw RangeError("deletion fraction " + print::real_image(deletion_fraction) + " keeps none of " +
                          std::to_string(objects) + " objects");
     }
     return static_cast<std::size_t>(kept);
@@ -103,7 +103,7 @@ using KeptObjects = std::vector<std::int32_t>;
 std::size_t threshold_count(double start, double step, double maximum) {
     const double q = (maximum - start) / step;
     if (!(q > -2147483648.5 && q < 2147483647.5)) {
-        throw RangeError("threshold count " + graph::real_image(q) + " outside 32 bits");
+        throw RangeError("threshold count " + print::real_image(q) + " outside 32 bits");
     }
     const double last = std::round(q);
     if (last < 0.0) throw RangeError("maximum threshold below the start threshold");

@@ -1,6 +1,7 @@
 #include "phylo/partition_file.hpp"
 
 #include "phylo/errors.hpp"
+#include "phylo/print.hpp"
 #include "text_utils/text_utils.hpp"
 
 namespace phylo::taxonomy {
@@ -17,10 +18,6 @@ std::string clean(const std::string& field) {
     for (char& c : result)
         if (c == ' ') c = '_';
     return result;
-}
-
-std::string line_image(long long line) {
-    return line < 0 ? std::to_string(line) : " " + std::to_string(line);
 }
 
 }  // namespace
@@ -40,7 +37,7 @@ GroupNameTable get(TextInput& input, char separator, char quote) {
             field_count = fields.size();
         } else if (fields.size() != field_count) {
             throw NamedError("PHYLO.TAXONOMY.GET.TRAVERSE_FILE.NF_ERROR",
-                             input.name() + ": line " + line_image(line_number));
+                             input.name() + ": line " + print::integer_image(line_number));
         }
         GroupNameRow row;
         row.reserve(fields.size());

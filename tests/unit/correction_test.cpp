@@ -26,14 +26,7 @@ namespace correction = phylo::correction;
 
 using tarvix_test::matrix;
 
-// Objects on a line and in two clumps: A, B close; C, D, E close.
-RealMatrix five_objects() {
-    return matrix({{0, 0.02, 0.5, 0.6, 0.55},
-                   {0.02, 0, 0.52, 0.61, 0.58},
-                   {0.5, 0.52, 0, 0.04, 0.07},
-                   {0.6, 0.61, 0.04, 0, 0.05},
-                   {0.55, 0.58, 0.07, 0.05, 0}});
-}
+using tarvix_test::five_objects;
 
 TEST(GetDiff, ReadsExactlyTheNamedEntriesAndCountsTiesAsConflicts) {
     // Outsider 2, pair (0, 1): D(0, 1) - max(D(1, 2), D(0, 2)); the lower

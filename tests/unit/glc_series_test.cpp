@@ -34,15 +34,7 @@ constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
 
 using tarvix_test::matrix;
 
-// A symmetric matrix with zero diagonal from the upper-triangle distances in
-// row order (0,1), (0,2), ..., (1,2), ...
-RealMatrix from_upper(std::size_t n, const std::vector<double>& upper) {
-    RealMatrix m(n, 0.0);
-    std::size_t p = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = i + 1; j < n; ++j) m(i, j) = m(j, i) = upper[p++];
-    return m;
-}
+using tarvix_test::from_upper;
 
 std::vector<std::pair<int, int>> pairs_of(const PairwiseDistances& list) {
     std::vector<std::pair<int, int>> pairs;

@@ -514,13 +514,7 @@ Partition guided(const RealMatrix& d, const Partition& guide, GraphType kind, bo
     return graph::guided_clustering(d, guide, kind, trimming, long_edges, merging, out);
 }
 
-RealMatrix five_objects() {
-    return matrix({{0, 0.02, 0.5, 0.6, 0.55},
-                   {0.02, 0, 0.52, 0.61, 0.58},
-                   {0.5, 0.52, 0, 0.04, 0.07},
-                   {0.6, 0.61, 0.04, 0, 0.05},
-                   {0.55, 0.58, 0.07, 0.05, 0}});
-}
+using tarvix_test::five_objects;
 
 TEST(GuidedClustering, DefaultSettingsOnTwoClumps) {
     // RNG edges A-B, A-C, C-D, D-E. With groups {A, B}, {C, D, E} the long

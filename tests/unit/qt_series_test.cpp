@@ -24,13 +24,7 @@ using phylo::PartitionSet;
 using phylo::RealMatrix;
 using phylo::taxonomy::PairwiseDistance;
 
-RealMatrix from_upper(std::size_t n, const std::vector<double>& upper) {
-    RealMatrix m(n, 0.0);
-    std::size_t p = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = i + 1; j < n; ++j) m(i, j) = m(j, i) = upper[p++];
-    return m;
-}
+using tarvix_test::from_upper;
 
 // A threshold graph from its edges.
 BooleMatrix graph(std::size_t n, const std::vector<std::pair<int, int>>& edges) {

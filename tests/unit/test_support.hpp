@@ -19,6 +19,25 @@ inline phylo::RealMatrix matrix(const std::vector<std::vector<double>>& rows) {
     return m;
 }
 
+// A symmetric matrix with zero diagonal from the upper-triangle distances in
+// row order (0,1), (0,2), ..., (1,2), ...
+inline phylo::RealMatrix from_upper(std::size_t n, const std::vector<double>& upper) {
+    phylo::RealMatrix m(n, 0.0);
+    std::size_t p = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j) m(i, j) = m(j, i) = upper[p++];
+    return m;
+}
+
+// Objects in two clumps: A, B close; C, D, E close.
+inline phylo::RealMatrix five_objects() {
+    return matrix({{0, 0.02, 0.5, 0.6, 0.55},
+                   {0.02, 0, 0.52, 0.61, 0.58},
+                   {0.5, 0.52, 0, 0.04, 0.07},
+                   {0.6, 0.61, 0.04, 0, 0.05},
+                   {0.55, 0.58, 0.07, 0.05, 0}});
+}
+
 // Every pair of the upper triangle, sorted by distance with the heap sort;
 // with row sums, sorted first by the sum of the two objects' row sums.
 inline phylo::taxonomy::PairwiseDistances literal_pairwise(const phylo::RealMatrix& d, bool row_sums) {
