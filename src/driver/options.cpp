@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <limits>
-#include <sstream>
 
 #include "phylo/errors.hpp"
 #include "phylo/number_syntax.hpp"
@@ -58,7 +57,7 @@ public:
         const auto value = phylo::number_syntax::parse_integer(text_);
         if (!value) fail("not a 32-bit integer");
         if (*value < low || *value > high)
-            fail("value outside " + std::to_string(low) + " .. " + std::to_string(high));
+            fail("value outside " + phylo::print::decimal(low) + " .. " + phylo::print::decimal(high));
         return *value;
     }
 
@@ -182,9 +181,7 @@ std::int32_t threshold_count(Settings& s) {
     }
     const double q = (s.maximum_threshold - s.minimum_threshold) / s.step;
     if (!(q > -2147483648.5 && q < 2147483647.5)) {
-        std::ostringstream text;
-        if (std::isnan(q)) text << "nan"; else text << q;
-        throw phylo::RangeError("threshold count out of range: " + text.str());
+        throw phylo::RangeError("threshold count out of range: " + phylo::print::real_image(q));
     }
     return static_cast<std::int32_t>(std::round(q));
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ostream>
 
 #include "driver/settings.hpp"
 #include "phylo/output.hpp"
@@ -15,13 +16,15 @@ namespace tarvix {
 
 // What the preparation gives every report: the settings, the threshold count
 // N (thresholds 0..N), the reference partition file's table (empty when the
-// mode reads none) and, in the two-matrix mode, the second matrix.
+// mode reads none) and, in the two-matrix mode, the second matrix; the
+// output of the reports and the stream of progress lines.
 struct RunContext {
     Settings settings;
     std::int32_t threshold_count = 0;
     phylo::GroupNameTable reference;
     std::optional<phylo::Squared> second_matrix;
     phylo::Output& out;
+    std::ostream& err;
 };
 
 class Report {

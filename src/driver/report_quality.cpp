@@ -2,8 +2,6 @@
 // (the default run), the reference quality report (-c) and the corrected
 // reference quality report (-e). Each prints "Object" and the quality labels,
 // one row per object with seven values per partition, then an empty line.
-#include <iostream>
-
 #include "driver/report_modes.hpp"
 #include "driver/series.hpp"
 #include "phylo/correction.hpp"
@@ -80,7 +78,7 @@ private:
         if (references.empty()) throw phylo::RangeError("the reference partition file has no partition column");
         context_.out.flush();  // progress lines on standard error follow what is printed so far
         return {std::make_shared<const phylo::Partition>(
-            phylo::correction::correct_reference(matrix.matrix, *references.front(), std::cerr))};
+            phylo::correction::correct_reference(matrix.matrix, *references.front(), context_.err))};
     }
 };
 

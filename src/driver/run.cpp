@@ -1,8 +1,7 @@
 #include "driver/run.hpp"
 
-#include <cstdio>
-#include <iostream>
 #include <new>
+#include <stdexcept>
 
 #include "driver/options.hpp"
 #include "driver/report_modes.hpp"
@@ -68,25 +67,26 @@ void read_inputs(const RunContext& context, Report& report, const std::vector<st
     }
 }
 
-int run_checked(const std::string& command, const std::vector<std::string>& arguments) {
+int run_checked(const std::string& command, const std::vector<std::string>& arguments, phylo::Output& out,
+                std::ostream& err) {
     // Packaging tools probe for these two; under the option scan such a word
     // would otherwise be taken for an input file that does not exist.
     if (arguments.size() == 1 && arguments[0] == "--version") {
-        phylo::standard_output().write(version_line());
-        phylo::standard_output().flush();
+        out.write(version_line());
+        out.flush();
         return 0;
     }
     if (arguments.size() == 1 && arguments[0] == "--help") {
-        phylo::standard_output().write(usage_text(command));
-        phylo::standard_output().flush();
+        out.write(usage_text(command));
+        out.flush();
         return 0;
     }
     CommandLine line = scan_options(arguments);
     if (line.inputs.empty()) {
-        std::cerr << usage_text(command) << std::flush;
+        err << usage_text(command) << std::flush;
         return 1;
     }
-    RunContext context{line.settings, 0, {}, std::nullopt, phylo::standard_output()};
+    RunContext context{line.settings, 0, {}, std::nullopt, out, err};
     context.threshold_count = threshold_count(context.settings);
     if (needs_reference(context.settings.mode)) context.reference = read_reference(context.settings);
     if (context.settings.mode == RunMode::two_matrix_optimisation) {
@@ -99,27 +99,45 @@ int run_checked(const std::string& command, const std::vector<std::string>& argu
     return 0;
 }
 
-int fail(const std::string& message) {
-    phylo::standard_output().flush();
-    std::cerr << message << std::endl;
-    return 1;
+// The line a failure is reported with.
+std::string failure_line(std::exception_ptr failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const phylo::InvalidFilename&) {
+        return "Invalid filename.";
+    } catch (const phylo::DataError&) {
+        return "Wrong file format.";
+    } catch (const phylo::Error& e) {
+        return "tarvix: " + e.heading() + ": " + e.what();
+    } catch (const std::bad_alloc&) {
+        return "tarvix: resource error: not enough memory";
+    } catch (const std::length_error&) {
+        return "tarvix: resource error: not enough memory";
+    } catch (const std::exception& e) {
+        return std::string("tarvix: internal error: ") + e.what();
+    } catch (...) {
+        return "tarvix: internal error: an unknown failure";
+    }
 }
 
 }  // namespace
 
-int run(const std::string& command, const std::vector<std::string>& arguments) {
+int report_failure(std::exception_ptr failure, phylo::Output& out, std::ostream& err) {
     try {
-        return run_checked(command, arguments);
-    } catch (const phylo::InvalidFilename&) {
-        return fail("Invalid filename.");
-    } catch (const phylo::DataError&) {
-        return fail("Wrong file format.");
-    } catch (const phylo::Error& e) {
-        return fail("tarvix: " + e.heading() + ": " + e.what());
-    } catch (const std::bad_alloc&) {
-        return fail("tarvix: resource error: not enough memory");
-    } catch (const std::length_error&) {
-        return fail("tarvix: resource error: not enough memory");
+        out.flush();
+    } catch (const phylo::OutputError&) {
+        // The run has failed already; its own line is the one to report.
+    }
+    err << failure_line(failure) << std::endl;
+    return 1;
+}
+
+int run(const std::string& command, const std::vector<std::string>& arguments, phylo::Output& out,
+        std::ostream& err) {
+    try {
+        return run_checked(command, arguments, out, err);
+    } catch (...) {
+        return report_failure(std::current_exception(), out, err);
     }
 }
 

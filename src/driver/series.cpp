@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "phylo/number_images.hpp"
 #include "phylo/errors.hpp"
 #include "phylo/glc_series.hpp"
 #include "phylo/qt_series.hpp"
@@ -30,8 +31,8 @@ void check_threshold_memory(const RunContext& context, std::size_t bytes_per_thr
     const double needed = thresholds * static_cast<double>(bytes_per_threshold);
     const double memory = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
     if (needed > memory) {
-        const auto gigabytes = [](double bytes) { return std::to_string(static_cast<long long>(bytes / 1e9 + 0.5)); };
-        throw phylo::ResourceError(std::to_string(context.threshold_count + 1LL) + " thresholds need about " +
+        const auto gigabytes = [](double bytes) { return phylo::print::decimal(static_cast<long long>(bytes / 1e9 + 0.5)); };
+        throw phylo::ResourceError(phylo::print::decimal(context.threshold_count + 1LL) + " thresholds need about " +
                                    gigabytes(needed) +
                                    " GB of memory, more than this machine has; choose a larger step or a smaller range");
     }

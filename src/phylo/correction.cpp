@@ -7,7 +7,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/heap_sort.hpp"
-#include "phylo/print.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::correction {
 
@@ -322,6 +322,66 @@ private:
     std::vector<std::vector<std::size_t>> positions_;  // per group, from the lowest number on
 };
 
+// The working partitions that passes have started from, so that a pass
+// about to start from one of them, and so to repeat the passes after it
+// forever, is recognised before it runs. Each is kept as the positions where
+// it differs from its predecessor (passes move few objects), found through a
+// hash of the whole partition; a hash match is confirmed by rebuilding the
+// earlier partition and comparing it whole.
+class SeenPartitions {
+public:
+    // True when partition was recorded before; otherwise records it.
+    bool seen_before(const Partition& partition) {
+        const std::uint64_t hash = hash_of(partition);
+        const auto [first, last] = by_hash_.equal_range(hash);
+        for (auto candidate = first; candidate != last; ++candidate)
+            if (rebuilt(candidate->second) == partition) return true;
+        record(partition);
+        by_hash_.emplace(hash, changes_.size() - 1);
+        return false;
+    }
+
+private:
+    struct Change {
+        std::uint32_t object;
+        GroupNumber group;
+    };
+
+    static std::uint64_t hash_of(const Partition& partition) {
+        std::uint64_t hash = 0xcbf29ce484222325u;  // FNV-1a over the group numbers
+        for (const GroupNumber group : partition) {
+            hash ^= static_cast<std::uint32_t>(group);
+            hash *= 0x100000001b3u;
+        }
+        return hash;
+    }
+
+    void record(const Partition& partition) {
+        std::vector<Change> changes;
+        if (changes_.empty()) {
+            first_ = partition;
+        } else {
+            for (std::size_t o = 0; o < partition.size(); ++o)
+                if (partition[o] != latest_[o]) changes.push_back({static_cast<std::uint32_t>(o), partition[o]});
+        }
+        changes_.push_back(std::move(changes));
+        latest_ = partition;
+    }
+
+    // The partition recorded as number index (0 = the first).
+    Partition rebuilt(std::size_t index) const {
+        Partition partition = first_;
+        for (std::size_t p = 1; p <= index; ++p)
+            for (const Change& change : changes_[p]) partition[change.object] = change.group;
+        return partition;
+    }
+
+    Partition first_;
+    Partition latest_;
+    std::vector<std::vector<Change>> changes_;
+    std::unordered_multimap<std::uint64_t, std::size_t> by_hash_;
+};
+
 }  // namespace
 
 double get_diff(const RealMatrix& distances, std::int32_t a, std::int32_t b, std::int32_t c) {
@@ -347,8 +407,12 @@ Partition correct_reference(const RealMatrix& distances, const Partition& refere
     const std::int64_t pass_limit = 10 * static_cast<std::int64_t>(reference.size()) + 100;
     Partition working = reference;
     ScoreTable scores;
+    SeenPartitions seen;
     for (std::int64_t pass = 1;; ++pass) {
         renumber_by_first_occurrence(working);
+        // The passes are a function of the partition they start from: a
+        // repeated start repeats every pass after it, without end.
+        if (seen.seen_before(working)) throw RangeError("reference correction did not converge");
         const std::int64_t conflict_count = score_triples(rows, working, largest, scores);
         sort_by_scores(scores);
         progress << print::integer_image(pass) << ' ' << print::integer_image(conflict_count) << '\n';

@@ -41,7 +41,10 @@ void sort_by_scores(ScoreTable& scores);
 // conflict count, each with a leading blank (" 1  12"). The result is
 // numbered 0..G-1 in order of first occurrence along the objects. Throws
 // SizeError when the partition and the matrix differ in size, IndexError for
-// an empty partition, and RangeError when 10 n + 100 passes leave conflicts.
+// an empty partition, and RangeError ("reference correction did not
+// converge") when a pass would start from a partition an earlier pass
+// started from (the passes would repeat forever; nothing is computed or
+// written for that pass), or when 10 n + 100 passes leave conflicts.
 Partition correct_reference(const RealMatrix& distances, const Partition& reference, std::ostream& progress);
 
 }  // namespace phylo::correction

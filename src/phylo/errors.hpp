@@ -71,6 +71,13 @@ public:
     explicit ResourceError(const std::string& message) : Error("resource error", message) {}
 };
 
+// Standard output could not take what was written (a full disk, a closed
+// pipe whose signal is ignored): the report is lost, so the run fails.
+class OutputError : public Error {
+public:
+    explicit OutputError(const std::string& reason) : Error("output error", reason) {}
+};
+
 // Shape or size mismatches; each package has its own named condition.
 class SizeError : public Error {
 public:

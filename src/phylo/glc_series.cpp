@@ -8,7 +8,7 @@
 #include "phylo/link_clusters.hpp"
 #include "phylo/threshold_batches.hpp"
 #include "phylo/thresholds.hpp"
-#include "phylo/print.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::taxonomy {
 namespace {

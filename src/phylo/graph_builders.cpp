@@ -9,6 +9,7 @@
 #include "phylo/graph_ranges.hpp"
 #include "phylo/shortest_paths.hpp"
 #include "phylo/simd.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::graph {
 
@@ -179,14 +180,14 @@ BooleMatrix partition_to_adjacency(const Partition& partition) {
     const std::size_t n = partition.size();
     for (GroupNumber group : partition)
         if (group < 0 || static_cast<std::size_t>(group) >= n)
-            throw RangeError("group number outside 0 .. " + std::to_string(n - 1) + ": " + std::to_string(group));
+            throw RangeError("group number outside 0 .. " + print::decimal(n - 1) + ": " + print::decimal(group));
     return graph_of(n, [&](std::size_t i, std::size_t j) { return partition[i] == partition[j]; });
 }
 
 BooleMatrix conjunction(const BooleMatrix& a, const BooleMatrix& b) {
     if (a.size() != b.size())
         throw SizeError(size_error::boole_chars, "phylo-graph: conjunction of graphs of " +
-                                                     std::to_string(a.size()) + " and " + std::to_string(b.size()) +
+                                                     print::decimal(a.size()) + " and " + print::decimal(b.size()) +
                                                      " objects");
     const std::size_t n = a.size();
     BooleMatrix both(n, false);

@@ -5,6 +5,7 @@
 #include "phylo/disjoint_sets.hpp"
 #include "phylo/errors.hpp"
 #include "phylo/graph_ranges.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::graph {
 
@@ -121,8 +122,8 @@ void conditional_inclusion(BooleMatrix& incidence, const RealMatrix& distances, 
 std::size_t stepwise_merging(BooleMatrix& incidence, std::size_t count, const RealMatrix& distances,
                              DiameterType type) {
     if (incidence.size() != distances.size())
-        throw SizeError(size_error::real_chars, "phylo-graph: incidence matrix of " + std::to_string(incidence.size()) +
-                                                    " objects for distances of " + std::to_string(distances.size()));
+        throw SizeError(size_error::real_chars, "phylo-graph: incidence matrix of " + print::decimal(incidence.size()) +
+                                                    " objects for distances of " + print::decimal(distances.size()));
     for (;;) {
         const std::vector<double> diameters =
             get_diameters(incidence, count, distances, type, ReplaceUnknownType::AVERAGE);
@@ -140,12 +141,12 @@ Partition incidence_to_clusters(const BooleMatrix& incidence, std::size_t count)
         for (std::size_t o = 0; o < n; ++o) {
             if (!incidence(o, c)) continue;
             if (groups[o] >= 0)
-                throw NamedError("PHYLO.GRAPH.INCIDENCE_TO_CLUSTERS.DOUBLE_OCCURRENCE", std::to_string(o));
+                throw NamedError("PHYLO.GRAPH.INCIDENCE_TO_CLUSTERS.DOUBLE_OCCURRENCE", print::decimal(o));
             groups[o] = static_cast<GroupNumber>(c);
         }
     }
     for (std::size_t o = 0; o < n; ++o)
-        if (groups[o] < 0) throw NamedError("PHYLO.GRAPH.INCIDENCE_TO_CLUSTERS.MISSING_OCCURRENCE", std::to_string(o));
+        if (groups[o] < 0) throw NamedError("PHYLO.GRAPH.INCIDENCE_TO_CLUSTERS.MISSING_OCCURRENCE", print::decimal(o));
     return groups;
 }
 

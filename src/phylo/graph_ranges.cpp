@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "phylo/errors.hpp"
-#include "phylo/print.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::graph {
 

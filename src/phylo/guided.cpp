@@ -7,6 +7,7 @@
 #include "phylo/graph_edges.hpp"
 #include "phylo/graph_merging.hpp"
 #include "phylo/graph_ranges.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::graph {
 
@@ -34,8 +35,8 @@ void keep_supported_and_short_edges(BooleMatrix& graph, const BooleMatrix& guide
 Partition guided_clustering(const RealMatrix& distances, const Partition& guide, GraphType kind,
                             TrimmingType trimming, bool long_edges, MergingType merging, Output& out) {
     if (guide.size() != distances.size())
-        throw SizeError(size_error::real_chars, "phylo-graph: guide partition of " + std::to_string(guide.size()) +
-                                                    " objects for distances of " + std::to_string(distances.size()));
+        throw SizeError(size_error::real_chars, "phylo-graph: guide partition of " + print::decimal(guide.size()) +
+                                                    " objects for distances of " + print::decimal(distances.size()));
     BooleMatrix graph = build_graph(distances, kind, out);
     const BooleMatrix together = partition_to_adjacency(guide);
     if (long_edges)

@@ -10,7 +10,7 @@
 #include "phylo/heap_sort.hpp"
 #include "phylo/similarity.hpp"
 #include "phylo/statistics.hpp"
-#include "phylo/print.hpp"
+#include "phylo/number_images.hpp"
 
 #ifdef _OPENMP
 #include <omp.h>
@@ -27,7 +27,7 @@ std::size_t kept_count(std::size_t objects, double deletion_fraction) {
     const double kept = std::round(static_cast<double>(objects) * (1.0 - deletion_fraction));
     if (kept < 1.0) {
         throw RangeError("deletion fraction " + print::real_image(deletion_fraction) + " keeps none of " +
-                         std::to_string(objects) + " objects");
+                         print::decimal(objects) + " objects");
     }
     return static_cast<std::size_t>(kept);
 }
@@ -45,7 +45,7 @@ float TaxonSampler::draw() {
 
 std::vector<std::int32_t> TaxonSampler::next(std::size_t kept) {
     if (kept > keys_.size()) {
-        throw RangeError("cannot keep " + std::to_string(kept) + " of " + std::to_string(keys_.size()) + " objects");
+        throw RangeError("cannot keep " + print::decimal(kept) + " of " + print::decimal(keys_.size()) + " objects");
     }
     // Keys are drawn by position, not by object: the object at a position is
     // whatever the previous replicate's sort left there, and the users'
@@ -66,11 +66,11 @@ std::vector<std::int32_t> TaxonSampler::next(std::size_t kept) {
 Partition reduce(const Partition& full, const std::vector<std::int32_t>& kept_objects) {
     const std::size_t n = full.size();
     auto group_of = [&](std::size_t object) {
-        if (object >= n) throw IndexError("object " + std::to_string(object) + " outside the reference partition");
+        if (object >= n) throw IndexError("object " + print::decimal(object) + " outside the reference partition");
         const GroupNumber g = full[object];
         if (g < 0 || static_cast<std::size_t>(g) >= n) {
-            throw IndexError("reference group number " + std::to_string(g) + " outside 0 .. " +
-                             std::to_string(n - 1));
+            throw IndexError("reference group number " + print::decimal(g) + " outside 0 .. " +
+                             print::decimal(n - 1));
         }
         return static_cast<std::size_t>(g);
     };
@@ -237,7 +237,7 @@ void taxon_jackknife(const RealMatrix& distances, bool row_sum_preordering, cons
     const std::size_t kept = jackknife::kept_count(n, deletion_fraction);
     for (const PartitionRef& reference : references) {
         if (!reference || reference->size() != n) {
-            throw IndexError("a reference partition is not over the matrix's " + std::to_string(n) + " objects");
+            throw IndexError("a reference partition is not over the matrix's " + print::decimal(n) + " objects");
         }
     }
     for (auto& row : replicates.rows) row.clear();

@@ -1,7 +1,10 @@
 #include "phylo/output.hpp"
 
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
+
+#include "phylo/errors.hpp"
 
 namespace phylo {
 
@@ -9,7 +12,12 @@ Output::Output(int fd) : fd_(fd) { buffer_.reserve(flush_size * 2); }
 
 Output::Output() = default;
 
-Output::~Output() { flush(); }
+Output::~Output() {
+    try {
+        flush();
+    } catch (const OutputError&) {
+    }
+}
 
 void Output::write(std::string_view text) {
     buffer_.append(text);
@@ -24,7 +32,12 @@ void Output::flush() {
         const ssize_t n = ::write(fd_, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            break;  // a closed pipe or full disk: nothing more can be delivered
+            // A full disk, or a closed pipe when SIGPIPE is ignored (by
+            // default the signal ends the process silently, as pipelines
+            // such as "tarvix ... | head" expect).
+            const int reason = errno;
+            buffer_.clear();
+            throw OutputError(std::strerror(reason));
         }
         p += n;
         left -= static_cast<std::size_t>(n);

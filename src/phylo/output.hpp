@@ -15,6 +15,7 @@ public:
     Output();
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
+    // Flushes; a failure here can no longer be reported and is dropped.
     ~Output();
 
     void write(std::string_view text);
@@ -22,7 +23,9 @@ public:
         buffer_.push_back(c);
         if (fd_ >= 0 && buffer_.size() >= flush_size) flush();
     }
-    // Hands everything buffered to the file descriptor.
+    // Hands everything buffered to the file descriptor. A write that fails
+    // is an OutputError naming the reason; what was buffered is dropped, so
+    // nothing is written after the failure.
     void flush();
     // What a capturing writer has received so far.
     const std::string& captured() const noexcept { return buffer_; }

@@ -1,7 +1,7 @@
 #include "phylo/partition_file.hpp"
 
 #include "phylo/errors.hpp"
-#include "phylo/print.hpp"
+#include "phylo/number_images.hpp"
 #include "text_utils/text_utils.hpp"
 
 namespace phylo::taxonomy {

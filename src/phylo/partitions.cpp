@@ -10,6 +10,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/label_map.hpp"
+#include "phylo/number_images.hpp"
 #include "text_utils/text_utils.hpp"
 
 namespace phylo::taxonomy {
@@ -39,13 +40,13 @@ std::vector<std::int32_t> object_positions(const GroupNameRow& header, const set
 
 std::string right_justified(const std::string& text, int width) {
     if (width < 0 || text.size() > static_cast<std::size_t>(width))
-        throw RangeError("row label \"" + text + "\" does not fit in " + std::to_string(width) + " characters");
+        throw RangeError("row label \"" + text + "\" does not fit in " + print::decimal(width) + " characters");
     return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
 }
 
 std::string fixed_point(double value, int decimals) {
     if (!std::isfinite(value))
-        throw RangeError("threshold " + std::to_string(value) + " cannot be written as a row label");
+        throw RangeError("threshold " + print::real_image(value) + " cannot be written as a row label");
     // Room for the 309 integer digits of the largest double, a point and 255 decimals.
     std::array<char, 600> text;
     char* end =
@@ -96,7 +97,7 @@ std::int32_t number_of_groups(const Partition& partition) {
 
 void fill(Labels& row_labels, int width, double start, double step) {
     if (width < 2 || width - 2 > 255)
-        throw RangeError("row label width " + std::to_string(width) + " is outside 2 .. 257");
+        throw RangeError("row label width " + print::decimal(width) + " is outside 2 .. 257");
     // Accumulated like the thresholds themselves, so each label shows the
     // threshold its row was computed at.
     double value = start;
@@ -110,8 +111,8 @@ void fill(Labels& row_labels, int width, long long start, long long step) {
     long long value = start;
     for (std::size_t i = 0; i < row_labels.size(); ++i) {
         if (i > 0 && __builtin_add_overflow(value, step, &value))
-            throw RangeError("row number beyond " + std::to_string(value) + " overflows");
-        row_labels[i] = right_justified(std::to_string(value), width);
+            throw RangeError("row number beyond " + print::decimal(value) + " overflows");
+        row_labels[i] = right_justified(print::decimal(value), width);
     }
 }
 
@@ -122,7 +123,7 @@ Labels repeat(const Labels& names, int times) {
     result.reserve(names.size() * static_cast<std::size_t>(times));
     for (int c = 0; c < times; ++c)
         for (const Label& name : names)
-            result.push_back(text_utils::translate(name + ' ' + std::to_string(c), blanks_to_underscores));
+            result.push_back(text_utils::translate(name + ' ' + print::decimal(c), blanks_to_underscores));
     return result;
 }
 

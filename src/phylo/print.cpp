@@ -55,19 +55,6 @@ void append_integer(std::string& text, std::int64_t value) {
     text.append(digits, result.ptr);
 }
 
-std::string real_image(double value) {
-    if (std::isnan(value)) return "nan";
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return std::string(text, end);
-}
-
-std::string integer_image(std::int64_t value) {
-    std::string text;
-    append_integer(text, value);
-    return text;
-}
-
 void put(Output& out, const RealData& table, int fore, int aft) {
     const std::size_t width = check_shape(table.rows, table.labels);
     std::string line;

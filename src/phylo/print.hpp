@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "phylo/number_images.hpp"
 #include "phylo/output.hpp"
 #include "phylo/types.hpp"
 
@@ -22,12 +23,6 @@ inline constexpr int default_exp = 0;
 void append_real(std::string& text, double value, int fore = default_fore, int aft = default_aft);
 // An integer with a leading space when not negative.
 void append_integer(std::string& text, std::int64_t value);
-
-// Images of numbers for messages: a real in its shortest exact form ("nan"
-// for any NaN, whatever its sign bit), an integer with a leading blank when
-// not negative (" 7").
-std::string real_image(double value);
-std::string integer_image(std::int64_t value);
 
 // A table in the RAW layout. A table without rows, with an empty first row
 // or with only empty labels is a range error.

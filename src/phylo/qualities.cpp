@@ -6,6 +6,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/partitions.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::taxonomy {
 
@@ -18,7 +19,7 @@ constexpr double largest_real = std::numeric_limits<double>::max();
 bool is_aligned(const PartitionSet& partitions) {
     if (partitions.empty()) throw IndexError("the partition set is empty");
     for (std::size_t k = 0; k < partitions.size(); ++k)
-        if (!partitions[k]) throw Error("access error", "no partition at position " + std::to_string(k));
+        if (!partitions[k]) throw Error("access error", "no partition at position " + print::decimal(k));
     return std::all_of(partitions.begin(), partitions.end(),
                        [&](const PartitionRef& p) { return p->size() == partitions.front()->size(); });
 }
@@ -43,7 +44,7 @@ struct ClusterSums {
 // stops the run instead of reaching the report.
 double checked(double quality) {
     if (!(quality >= -1.0 && quality <= largest_real))
-        throw RangeError("cluster quality " + std::to_string(quality) + " is outside -1 .. largest real");
+        throw RangeError("cluster quality " + print::real_image(quality) + " is outside -1 .. largest real");
     return quality;
 }
 
@@ -81,7 +82,7 @@ std::vector<ClusterQualities> cluster_qualities(const RealMatrix& distances, con
     if (partition.size() != n) throw SizeError(size_error::refno_chars, "phylo-taxonomy:1125");
     for (const GroupNumber group : partition)
         if (group < 0 || static_cast<std::size_t>(group) >= n)
-            throw IndexError("group number " + std::to_string(group) + " is outside 0 .. " + std::to_string(n - 1));
+            throw IndexError("group number " + print::decimal(group) + " is outside 0 .. " + print::decimal(n - 1));
     if (n == 0) return {};
 
     std::vector<ClusterSums> clusters(n);
@@ -92,8 +93,8 @@ std::vector<ClusterQualities> cluster_qualities(const RealMatrix& distances, con
         ++own.size;
         for (std::size_t j = i + 1; j < n; ++j) {
             const double d = row[j];
-            if (d < 0.0) throw RangeError("negative distance " + std::to_string(d) + " between objects " +
-                                          std::to_string(i) + " and " + std::to_string(j));
+            if (d < 0.0) throw RangeError("negative distance " + print::real_image(d) + " between objects " +
+                                          print::decimal(i) + " and " + print::decimal(j));
             if (partition[j] != partition[i]) {
                 ClusterSums& other = clusters[partition[j]];
                 if (d < own.isolation) own.isolation = d;
@@ -117,7 +118,7 @@ std::vector<ClusterQualities> cluster_qualities(const RealMatrix& distances, con
 
     std::vector<ClusterQualities> qualities(groups);
     for (std::size_t c = 0; c < groups; ++c) {
-        if (clusters[c].size == 0) throw RangeError("group number " + std::to_string(c) + " has no member");
+        if (clusters[c].size == 0) throw RangeError("group number " + print::decimal(c) + " has no member");
         qualities[c] = finish(clusters[c], groups > 1);
     }
     return qualities;
@@ -125,7 +126,7 @@ std::vector<ClusterQualities> cluster_qualities(const RealMatrix& distances, con
 
 RealData cluster_qualities(const RealMatrix& distances, const PartitionSet& partitions, double threshold) {
     if (!is_aligned(partitions)) throw SizeError(size_error::refno_chars, "phylo-taxonomy:1249");
-    if (threshold < 0.0) throw RangeError("threshold " + std::to_string(threshold) + " is negative");
+    if (threshold < 0.0) throw RangeError("threshold " + print::real_image(threshold) + " is negative");
 
     const std::size_t n = distances.size();
     RealData table(n);
@@ -183,7 +184,7 @@ void partitions_vs_distances(const PartitionSet& partitions, const RealMatrix& d
     const Partition* computed = nullptr;
     double value = 0.0;
     for (std::size_t k = 0; k < partitions.size(); ++k) {
-        if (!partitions[k]) throw Error("access error", "no partition at position " + std::to_string(k));
+        if (!partitions[k]) throw Error("access error", "no partition at position " + print::decimal(k));
         if (partitions[k].get() != computed) {
             value = partition_vs_distance(*partitions[k], distances);
             computed = partitions[k].get();
@@ -191,8 +192,8 @@ void partitions_vs_distances(const PartitionSet& partitions, const RealMatrix& d
         std::vector<double>& row = similarities.rows[k];
         if (row.empty()) continue;
         if (column >= row.size())
-            throw IndexError("column " + std::to_string(column) + " is outside a row of " +
-                             std::to_string(row.size()) + " values");
+            throw IndexError("column " + print::decimal(column) + " is outside a row of " +
+                             print::decimal(row.size()) + " values");
         row[column] = value;
     }
 }
@@ -237,10 +238,10 @@ RealMatrix translate_matrix(const RealMatrix& distances, const sets::TaxonNumber
     for (std::size_t i = 0; i < n; ++i) {
         const auto column = static_cast<std::size_t>(first.at(object_labels[i]));
         if (column >= translation_row.size())
-            throw IndexError("column " + std::to_string(column) + " is outside the translation row");
+            throw IndexError("column " + print::decimal(column) + " is outside the translation row");
         source[i] = static_cast<std::size_t>(second.at(translation_row[column]));
         if (source[i] >= distances.size())
-            throw IndexError("object " + std::to_string(source[i]) + " is outside the source matrix");
+            throw IndexError("object " + print::decimal(source[i]) + " is outside the source matrix");
     }
     RealMatrix result(n);
     for (std::size_t i = 0; i < n; ++i) {

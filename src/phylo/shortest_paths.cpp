@@ -9,6 +9,7 @@
 #include "phylo/errors.hpp"
 #include "phylo/graph_ranges.hpp"
 #include "phylo/simd.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::graph {
 namespace {
@@ -100,7 +101,7 @@ void to_shortest_paths(RealMatrix& distances, Output& out) { to_shortest_paths(b
 
 void to_shortest_paths(const BooleMatrix& graph, RealMatrix& distances) {
     if (graph.size() != distances.size())
-        throw SizeError(size_error::real_chars, "phylo-graph:" + std::to_string(__LINE__));
+        throw SizeError(size_error::real_chars, "phylo-graph:" + print::decimal(__LINE__));
     const std::size_t n = distances.size();
     if (n == 0) return;
     constexpr double no_path = largest_double;

@@ -6,6 +6,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/heap_sort.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::real_chars {
 namespace {
@@ -21,7 +22,7 @@ std::vector<double> sorted_copy(std::span<const double> sample) {
 // The element at a rank given as a real, which must fall inside the sample.
 double at_rank(const std::vector<double>& sorted, double rank) {
     if (!(rank >= 0.0 && rank < static_cast<double>(sorted.size()))) {
-        throw IndexError("rank " + std::to_string(rank) + " outside a sample of " + std::to_string(sorted.size()));
+        throw IndexError("rank " + print::real_image(rank) + " outside a sample of " + print::decimal(sorted.size()));
     }
     return sorted[static_cast<std::size_t>(rank)];
 }
@@ -36,7 +37,7 @@ BestResult best_of_column(const std::vector<std::vector<double>>& rows, std::siz
                           std::span<const double> positions, bool maximise) {
     auto score_at = [&](std::size_t r) {
         if (column >= rows[r].size()) {
-            throw IndexError("column " + std::to_string(column) + " outside row " + std::to_string(r));
+            throw IndexError("column " + print::decimal(column) + " outside row " + print::decimal(r));
         }
         return rows[r][column];
     };
@@ -54,6 +55,17 @@ BestResult best_of_column(const std::vector<std::vector<double>>& rows, std::siz
         }
     }
     return {best, (high - low) * 0.5 + low};
+}
+
+// The median of a sample already sorted: the middle element, or the mean of
+// the two middle elements when the count is even. With an odd count the
+// middle element is the median itself: averaging it with itself would only
+// overflow for elements beyond half the largest double.
+double median_of_sorted(std::span<const double> sorted) {
+    if (sorted.empty()) throw IndexError("median of an empty sample");
+    const std::size_t middle = sorted.size() / 2;
+    if (sorted.size() % 2 == 1) return sorted[middle];
+    return (sorted[middle - 1] + sorted[middle]) * 0.5;
 }
 
 }  // namespace
@@ -77,30 +89,29 @@ ParametricSummary parametric(std::span<const double> sample) {
 double median(std::span<double> sample) {
     if (sample.empty()) throw IndexError("median of an empty sample");
     heap_sort(sample.data(), sample.size());
-    const std::size_t middle = sample.size() / 2;
-    // With an odd count the middle element is the median itself: averaging it
-    // with itself would only overflow for elements beyond half the largest
-    // double.
-    if (sample.size() % 2 == 1) return sample[middle];
-    return (sample[middle - 1] + sample[middle]) * 0.5;
+    return median_of_sorted(sample);
 }
 
+// One sort for the median and one for the deviations. Sorting the sorted
+// copy again is not harmless: with a NaN among the values the heap sort
+// moves it, and the middle changes.
 NonparametricSummary nonparametric(std::span<const double> sample) {
     if (sample.empty()) throw IndexError("median of an empty sample");
     std::vector<double> copy = sorted_copy(sample);
     NonparametricSummary summary{};
     summary.minimum = copy.front();
     summary.maximum = copy.back();
-    summary.median = median(copy);
+    summary.median = median_of_sorted(copy);
     for (double& x : copy) x = std::fabs(x - summary.median);
-    summary.median_deviation = median(copy);
+    heap_sort(copy.data(), copy.size());
+    summary.median_deviation = median_of_sorted(copy);
     return summary;
 }
 
 Interval interval(std::span<const double> sample, double confidence) {
     const double alpha = (1.0 - confidence) * 0.5;
     if (!(alpha >= 0.0 && alpha <= 0.5)) {
-        throw RangeError("confidence " + std::to_string(confidence) + " is outside 0 .. 1");
+        throw RangeError("confidence " + print::real_image(confidence) + " is outside 0 .. 1");
     }
     const std::vector<double> sorted = sorted_copy(sample);
     const auto n = static_cast<double>(sorted.size());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iostream>
 #include <cstring>
 #include <limits>
 
@@ -272,7 +273,7 @@ std::string report_text(bool verbose, int threads) {
         reference[0].push_back("T" + std::to_string(i));
         reference[1].push_back(std::to_string(i * i % 7 / 3));
     }
-    tarvix::RunContext context{settings, 5, reference, std::nullopt, out};
+    tarvix::RunContext context{settings, 5, reference, std::nullopt, out, std::cerr};
     return with_threads(threads, [&] {
         const auto report = tarvix::make_report(context);
         const auto input = phylo::TextInput::from_text(text);

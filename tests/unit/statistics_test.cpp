@@ -68,6 +68,17 @@ TEST(Nonparametric, MedianDeviationMinimumMaximum) {
     EXPECT_THROW(nonparametric(std::vector<double>{}), IndexError);
 }
 
+TEST(Nonparametric, SortsTheCopyOnceForTheMedianAndOnceForTheDeviations) {
+    // The heap sort leaves the NaN at the seventh place of
+    // (0, 0, 0.25, 0.5, 0.5, 0.5, NaN, 0.5); sorting that again would move it
+    // to the second place and the middle pair to (0.25, 0.5), median 0.375.
+    const auto summary = nonparametric(std::vector<double>{0.5, 0.5, 0.5, NAN, 0.25, 0.0, 0.0, 0.5});
+    EXPECT_EQ(summary.median, 0.5);
+    EXPECT_EQ(summary.median_deviation, 0.0);
+    EXPECT_EQ(summary.minimum, 0.0);
+    EXPECT_EQ(summary.maximum, 0.5);
+}
+
 TEST(Interval, RanksRoundFromTheExactConfidence) {
     const std::vector<double> sample = {10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
     // 0.95: n a = 0.2500000000000002 rounds to 0, n (1 - a) = 9.75 to 10.
