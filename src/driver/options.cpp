@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "phylo/errors.hpp"
-#include "phylo/number_syntax.hpp"
-#include "phylo/print.hpp"
+#include "phylo/io/number_syntax.hpp"
+#include "phylo/io/print.hpp"
 
 namespace tarvix {
 
@@ -34,7 +34,7 @@ bool takes_argument(char option) {
 
 std::string image(double value) {
     std::string text;
-    phylo::print::append_real(text, value);
+    phylo::io::print::append_real(text, value);
     const std::size_t first = text.find_first_not_of(' ');
     text.erase(0, first);
     while (text.size() > 1 && text.back() == '0' && text[text.size() - 2] != '.') text.pop_back();
@@ -46,7 +46,7 @@ public:
     OptionValue(char option, const std::string& text) : option_(option), text_(text) {}
 
     double real(double low, double high) const {
-        const auto value = phylo::number_syntax::parse_real(text_);
+        const auto value = phylo::io::number_syntax::parse_real(text_);
         if (!value) fail("not a real number");
         if (!(*value >= low && *value <= high))
             fail("value outside " + image(low) + " .. " + (high == largest ? "largest double" : image(high)));
@@ -54,10 +54,10 @@ public:
     }
 
     std::int32_t integer(std::int32_t low, std::int32_t high) const {
-        const auto value = phylo::number_syntax::parse_integer(text_);
+        const auto value = phylo::io::number_syntax::parse_integer(text_);
         if (!value) fail("not a 32-bit integer");
         if (*value < low || *value > high)
-            fail("value outside " + phylo::print::decimal(low) + " .. " + phylo::print::decimal(high));
+            fail("value outside " + phylo::io::print::decimal(low) + " .. " + phylo::io::print::decimal(high));
         return *value;
     }
 
@@ -107,9 +107,9 @@ void set_option(Settings& s, char option, const OptionValue& v, bool& second_see
 
 void set_flag(Settings& s, char option) {
     switch (option) {
-        case 'p': s.format = phylo::read::DistInputFormat::PHYLIP; break;
-        case 'x': s.format = phylo::read::DistInputFormat::EXTENDED_PHYLIP; break;
-        case 't': s.format = phylo::read::DistInputFormat::TAB_SEPARATED; break;
+        case 'p': s.format = phylo::io::read::DistInputFormat::PHYLIP; break;
+        case 'x': s.format = phylo::io::read::DistInputFormat::EXTENDED_PHYLIP; break;
+        case 't': s.format = phylo::io::read::DistInputFormat::TAB_SEPARATED; break;
         case 'v': s.verbose = true; break;
         case 'l': s.mode = RunMode::label_listing; break;
         case 'h': s.mode = RunMode::internal_optimisation; break;
@@ -181,7 +181,7 @@ std::int32_t threshold_count(Settings& s) {
     }
     const double q = (s.maximum_threshold - s.minimum_threshold) / s.step;
     if (!(q > -2147483648.5 && q < 2147483647.5)) {
-        throw phylo::RangeError("threshold count out of range: " + phylo::print::real_image(q));
+        throw phylo::RangeError("threshold count out of range: " + phylo::io::print::real_image(q));
     }
     return static_cast<std::int32_t>(std::round(q));
 }

@@ -1,6 +1,6 @@
 #include "driver/report.hpp"
 
-#include "phylo/read.hpp"
+#include "phylo/io/read.hpp"
 
 namespace tarvix {
 
@@ -15,7 +15,7 @@ const phylo::Labels paired_index = {"Shared_I.", "Shared_I.", "Modif._RI", "Modi
 const phylo::Labels variant_index = {"Raw_4    ", "Correct_4", "Raw_3    ", "Correct_3"};
 }  // namespace labels
 
-void put_header(phylo::Output& out, const std::string& text, const phylo::Labels& header) {
+void put_header(phylo::io::Output& out, const std::string& text, const phylo::Labels& header) {
     out.write(text);
     for (const phylo::Label& label : header) {
         out.put('\t');
@@ -24,8 +24,8 @@ void put_header(phylo::Output& out, const std::string& text, const phylo::Labels
     out.put('\n');
 }
 
-phylo::Squared read_matrix(const RunContext& context, phylo::TextInput& input) {
-    return phylo::read::get(input, context.settings.format);
+phylo::Squared read_matrix(const RunContext& context, phylo::io::TextInput& input) {
+    return phylo::io::read::get(input, context.settings.format);
 }
 
 }  // namespace tarvix

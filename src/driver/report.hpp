@@ -8,8 +8,8 @@
 #include <ostream>
 
 #include "driver/settings.hpp"
-#include "phylo/output.hpp"
-#include "phylo/text_input.hpp"
+#include "phylo/io/output.hpp"
+#include "phylo/io/text_input.hpp"
 #include "phylo/types.hpp"
 
 namespace tarvix {
@@ -23,7 +23,7 @@ struct RunContext {
     std::int32_t threshold_count = 0;
     phylo::GroupNameTable reference;
     std::optional<phylo::Squared> second_matrix;
-    phylo::Output& out;
+    phylo::io::Output& out;
     std::ostream& err;
 };
 
@@ -31,14 +31,14 @@ class Report {
 public:
     virtual ~Report() = default;
     // Reads exactly one item from input and prints its report.
-    virtual void run_one(phylo::TextInput& input) = 0;
+    virtual void run_one(phylo::io::TextInput& input) = 0;
 };
 
 // The report of the context's run mode; its preparation happens here.
 std::unique_ptr<Report> make_report(const RunContext& context);
 
 // The header line of a table: text, then a tab before each label.
-void put_header(phylo::Output& out, const std::string& text, const phylo::Labels& labels);
+void put_header(phylo::io::Output& out, const std::string& text, const phylo::Labels& labels);
 
 // The constant base label lists.
 namespace labels {
@@ -52,6 +52,6 @@ extern const phylo::Labels variant_index;
 }  // namespace labels
 
 // Reads the next distance matrix of input in the run's format.
-phylo::Squared read_matrix(const RunContext& context, phylo::TextInput& input);
+phylo::Squared read_matrix(const RunContext& context, phylo::io::TextInput& input);
 
 }  // namespace tarvix

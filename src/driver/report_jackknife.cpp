@@ -11,10 +11,10 @@
 #include "driver/report.hpp"
 #include "driver/series.hpp"
 #include "phylo/errors.hpp"
-#include "phylo/jackknife.hpp"
-#include "phylo/partitions.hpp"
-#include "phylo/print.hpp"
-#include "phylo/statistics.hpp"
+#include "phylo/jackknife/jackknife.hpp"
+#include "phylo/partitions/partitions.hpp"
+#include "phylo/io/print.hpp"
+#include "phylo/partitions/statistics.hpp"
 
 namespace tarvix {
 
@@ -36,8 +36,8 @@ void check_replicate_memory(std::int32_t replicates, std::size_t bytes_per_repli
     const double needed = static_cast<double>(replicates) * static_cast<double>(bytes_per_replicate);
     const double memory = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
     if (needed > memory) {
-        throw phylo::ResourceError(phylo::print::decimal(replicates) + " replicates need about " +
-                                   phylo::print::decimal(static_cast<long long>(needed / 1e9 + 0.5)) +
+        throw phylo::ResourceError(phylo::io::print::decimal(replicates) + " replicates need about " +
+                                   phylo::io::print::decimal(static_cast<long long>(needed / 1e9 + 0.5)) +
                                    " GB of memory, more than this machine has; ask for fewer replicates");
     }
 }
@@ -54,7 +54,7 @@ public:
         if (drawn_) std::fputs("\r\033[K", stderr);
     }
 
-    phylo::taxonomy::JackknifeProgress callback() {
+    phylo::jackknife::JackknifeProgress callback() {
         if (!at_terminal_) return {};
         return [this](std::size_t done, std::size_t total) { show(done, total); };
     }
@@ -66,7 +66,7 @@ private:
         if (drawn_ && done != total && now - last_ < std::chrono::milliseconds(100)) return;
         last_ = now;
         drawn_ = true;
-        const std::string text = "\rjackknife: " + phylo::print::decimal(done) + " of " + phylo::print::decimal(total) +
+        const std::string text = "\rjackknife: " + phylo::io::print::decimal(done) + " of " + phylo::io::print::decimal(total) +
                                  " replicates";
         std::fputs(text.c_str(), stderr);
     }
@@ -80,7 +80,7 @@ class JackknifeReport : public Report {
 public:
     explicit JackknifeReport(const RunContext& context)
         : context_(context),
-          header_(phylo::taxonomy::repeat(labels::paired_index, static_cast<int>(context.reference.size()))) {
+          header_(phylo::partitions::repeat(labels::paired_index, static_cast<int>(context.reference.size()))) {
         const Settings& s = context.settings;
         // Per replicate: the best value and its threshold for the group count
         // and for the three indices of every reference and of the means.
@@ -89,29 +89,29 @@ public:
         check_replicate_memory(s.replicates, replicate_overhead + 2 * similarity_values * sizeof(double));
         replicates_ = phylo::RealData(static_cast<std::size_t>(s.replicates));
         if (s.verbose) {
-            phylo::taxonomy::fill(replicates_.labels, 10, 1LL, 1LL);
+            phylo::partitions::fill(replicates_.labels, 10, 1LL, 1LL);
         } else {
             statistics_ = phylo::RealData(header_.size());
             statistics_.labels = header_;
         }
     }
 
-    void run_one(phylo::TextInput& input) override {
+    void run_one(phylo::io::TextInput& input) override {
         const Settings& s = context_.settings;
         phylo::Squared matrix = read_matrix(context_, input);
         transform_if_asked(context_, matrix);
         {
             const phylo::PartitionSet references =
-                phylo::taxonomy::to_group_numbers(matrix.labels, context_.reference);
+                phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
             ProgressLine progress;
-            phylo::taxonomy::taxon_jackknife(matrix.matrix, s.row_sum_preordering, references, s.seed, replicates_,
+            phylo::jackknife::taxon_jackknife(matrix.matrix, s.row_sum_preordering, references, s.seed, replicates_,
                                              s.minimum_threshold, s.step, s.maximum_threshold, s.fraction,
                                              s.deletion_fraction, progress.callback());
         }
-        phylo::Output& out = context_.out;
+        phylo::io::Output& out = context_.out;
         if (s.verbose) {
             put_header(out, "Replicate \tNo._Clusters\tNo._Clusters", header_);
-            phylo::print::put(out, replicates_);
+            phylo::io::print::put(out, replicates_);
         } else {
             put_statistics(out);
         }
@@ -121,22 +121,22 @@ public:
 private:
     // Row j summarises element j + 2 of every replicate row: elements 0 and 1
     // belong to the number of groups, which has no header label.
-    void put_statistics(phylo::Output& out) {
+    void put_statistics(phylo::io::Output& out) {
         put_header(out, "Reference  ", labels::statistics);
         std::vector<double> column(replicates_.size());
         for (std::size_t j = 0; j < statistics_.size(); ++j) {
             for (std::size_t r = 0; r < replicates_.size(); ++r) column[r] = replicates_.rows[r][j + 2];
-            const auto parametric = phylo::real_chars::parametric(column);
-            const auto nonparametric = phylo::real_chars::nonparametric(column);
-            const auto wide = phylo::real_chars::interval(column, 0.95);
-            const auto narrow = phylo::real_chars::interval(column, second_level);
+            const auto parametric = phylo::partitions::parametric(column);
+            const auto nonparametric = phylo::partitions::nonparametric(column);
+            const auto wide = phylo::partitions::interval(column, 0.95);
+            const auto narrow = phylo::partitions::interval(column, second_level);
             statistics_.rows[j] = {parametric.mean,      parametric.deviation,
                                    nonparametric.median, nonparametric.median_deviation,
                                    nonparametric.minimum, nonparametric.maximum,
                                    wide.lower,           wide.upper,
                                    narrow.lower,         narrow.upper};
         }
-        phylo::print::put(out, statistics_);
+        phylo::io::print::put(out, statistics_);
     }
 
     const RunContext& context_;

@@ -2,7 +2,7 @@
 // empty line after each matrix.
 #include "driver/report_modes.hpp"
 
-#include "phylo/print.hpp"
+#include "phylo/io/print.hpp"
 
 namespace tarvix {
 
@@ -12,8 +12,8 @@ class LabelListing : public Report {
 public:
     explicit LabelListing(const RunContext& context) : context_(context) {}
 
-    void run_one(phylo::TextInput& input) override {
-        phylo::print::put_labels(context_.out, read_matrix(context_, input));
+    void run_one(phylo::io::TextInput& input) override {
+        phylo::io::print::put_labels(context_.out, read_matrix(context_, input));
     }
 
 private:

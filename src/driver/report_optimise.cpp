@@ -8,11 +8,11 @@
 #include "driver/report_modes.hpp"
 #include "driver/series.hpp"
 #include "phylo/errors.hpp"
-#include "phylo/partitions.hpp"
-#include "phylo/print.hpp"
-#include "phylo/qualities.hpp"
-#include "phylo/similarity.hpp"
-#include "phylo/statistics.hpp"
+#include "phylo/partitions/partitions.hpp"
+#include "phylo/io/print.hpp"
+#include "phylo/partitions/qualities.hpp"
+#include "phylo/partitions/similarity.hpp"
+#include "phylo/partitions/statistics.hpp"
 
 namespace tarvix {
 
@@ -31,16 +31,16 @@ public:
         similarities_ = phylo::RealData(rows);
         const Settings& s = context.settings;
         if (s.verbose) {
-            phylo::taxonomy::fill(similarities_.labels, 10, s.minimum_threshold, s.step);
+            phylo::partitions::fill(similarities_.labels, 10, s.minimum_threshold, s.step);
         } else {
             thresholds_.resize(rows);
-            phylo::real_chars::fill(thresholds_, s.minimum_threshold, s.step);
+            phylo::partitions::fill(thresholds_, s.minimum_threshold, s.step);
             best_ = phylo::RealData(header_.size());
             best_.labels = header_;
         }
     }
 
-    void run_one(phylo::TextInput& input) override {
+    void run_one(phylo::io::TextInput& input) override {
         phylo::Squared matrix = read_matrix(context_, input);
         fill_similarities(matrix);
         print();
@@ -55,18 +55,18 @@ protected:
 
 private:
     void print() {
-        phylo::Output& out = context_.out;
+        phylo::io::Output& out = context_.out;
         if (context_.settings.verbose) {
             put_header(out, "Threshold \tNo._Clusters", header_);
-            phylo::print::put(out, similarities_);
+            phylo::io::print::put(out, similarities_);
         } else {
             // Column j + 1 belongs to header label j: element 0 of every row
             // is the number of groups.
             for (std::size_t j = 0; j < header_.size(); ++j) {
-                const auto best = phylo::real_chars::best(similarities_.rows, j + 1, thresholds_, true);
+                const auto best = phylo::partitions::best(similarities_.rows, j + 1, thresholds_, true);
                 best_.rows[j] = {best.score, best.position};
             }
-            phylo::print::put(out, best_);
+            phylo::io::print::put(out, best_);
         }
         out.put('\n');
     }
@@ -87,19 +87,19 @@ private:
         return context.settings.index_variant ? labels::variant_index.size() : labels::index.size();
     }
     static phylo::Labels header_for(const RunContext& context) {
-        return phylo::taxonomy::repeat(context.settings.index_variant ? labels::variant_index : labels::index,
+        return phylo::partitions::repeat(context.settings.index_variant ? labels::variant_index : labels::index,
                                        static_cast<int>(context.reference.size()));
     }
 
     void fill_similarities(phylo::Squared& matrix) override {
         transform_if_asked(context_, matrix);
-        const phylo::PartitionSet references = phylo::taxonomy::to_group_numbers(matrix.labels, context_.reference);
+        const phylo::PartitionSet references = phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
         const phylo::PartitionSet series = threshold_series(context_, matrix.matrix, true);
         if (const auto& variant = context_.settings.index_variant) {
             check_index_variant(*variant);
-            phylo::taxonomy::new_partition_similarities(series, references, similarities_, *variant);
+            phylo::partitions::new_partition_similarities(series, references, similarities_, *variant);
         } else {
-            phylo::taxonomy::partition_similarities(series, references, similarities_);
+            phylo::partitions::partition_similarities(series, references, similarities_);
         }
     }
 };
@@ -110,14 +110,14 @@ class TwoMatrixOptimisation : public OptimisationReport {
 public:
     explicit TwoMatrixOptimisation(const RunContext& context)
         : OptimisationReport(context,
-                             phylo::taxonomy::repeat(labels::criterion, static_cast<int>(context.reference.size()) - 1),
+                             phylo::partitions::repeat(labels::criterion, static_cast<int>(context.reference.size()) - 1),
                              context.reference.size()) {}
 
 private:
     void fill_similarities(phylo::Squared& matrix) override {
         transform_if_asked(context_, matrix);
         const phylo::PartitionSet series = threshold_series(context_, matrix.matrix, false);
-        phylo::taxonomy::partitions_vs_distances(series, matrix.labels, context_.reference,
+        phylo::partitions::partitions_vs_distances(series, matrix.labels, context_.reference,
                                                  std::span<const phylo::Squared>(&*context_.second_matrix, 1),
                                                  similarities_);
     }
@@ -127,7 +127,7 @@ private:
 class InternalOptimisation : public OptimisationReport {
 public:
     explicit InternalOptimisation(const RunContext& context)
-        : OptimisationReport(context, phylo::taxonomy::repeat(labels::criterion, 1), 2) {
+        : OptimisationReport(context, phylo::partitions::repeat(labels::criterion, 1), 2) {
         for (auto& row : similarities_.rows) row.assign(2, 0.0);
     }
 
@@ -136,8 +136,8 @@ private:
         transform_if_asked(context_, matrix);
         const phylo::PartitionSet series = threshold_series(context_, matrix.matrix, false);
         for (std::size_t k = 0; k < series.size(); ++k)
-            similarities_.rows[k][0] = phylo::taxonomy::number_of_groups(*series[k]);
-        phylo::taxonomy::partitions_vs_distances(series, matrix.matrix, 1, similarities_);
+            similarities_.rows[k][0] = phylo::partitions::number_of_groups(*series[k]);
+        phylo::partitions::partitions_vs_distances(series, matrix.matrix, 1, similarities_);
     }
 };
 
@@ -145,7 +145,7 @@ private:
 
 void check_index_variant(double value) {
     if (!(value >= 0.0 && value <= 1.0)) {
-        throw phylo::RangeError("index-variant value " + phylo::print::real_image(value) + " outside 0 .. 1");
+        throw phylo::RangeError("index-variant value " + phylo::io::print::real_image(value) + " outside 0 .. 1");
     }
 }
 

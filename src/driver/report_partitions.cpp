@@ -3,27 +3,27 @@
 // partition similarity report (-r), whose inputs are partition tables.
 #include "driver/report_modes.hpp"
 #include "phylo/errors.hpp"
-#include "phylo/guided.hpp"
-#include "phylo/partition_file.hpp"
-#include "phylo/partitions.hpp"
-#include "phylo/print.hpp"
-#include "phylo/similarity.hpp"
+#include "phylo/graph/guided.hpp"
+#include "phylo/io/partition_file.hpp"
+#include "phylo/partitions/partitions.hpp"
+#include "phylo/io/print.hpp"
+#include "phylo/partitions/similarity.hpp"
 
 namespace tarvix {
 
 namespace {
 
-using phylo::taxonomy::repeat;
+using phylo::partitions::repeat;
 
 class GuidedClustering : public Report {
 public:
     explicit GuidedClustering(const RunContext& context)
         : context_(context), header_(repeat(labels::reference, static_cast<int>(context.reference.size()) - 1)) {}
 
-    void run_one(phylo::TextInput& input) override {
+    void run_one(phylo::io::TextInput& input) override {
         const phylo::Squared matrix = read_matrix(context_, input);
         const Settings& s = context_.settings;
-        const phylo::PartitionSet references = phylo::taxonomy::to_group_numbers(matrix.labels, context_.reference);
+        const phylo::PartitionSet references = phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
         phylo::CountData groups(matrix.size());
         groups.labels = matrix.labels;
         for (const phylo::PartitionRef& reference : references) {
@@ -36,7 +36,7 @@ public:
             for (std::size_t i = 0; i < guided.size(); ++i) groups.rows[i].push_back(guided[i]);
         }
         put_header(context_.out, "Object", header_);
-        phylo::print::put(context_.out, groups);
+        phylo::io::print::put(context_.out, groups);
     }
 
 private:
@@ -51,22 +51,22 @@ public:
           header_(repeat(context.settings.index_variant ? labels::variant_index : labels::index,
                          static_cast<int>(context.reference.size()))) {}
 
-    void run_one(phylo::TextInput& input) override {
-        const phylo::GroupNameTable table = phylo::taxonomy::get_transposed(input, '\t', '"');
+    void run_one(phylo::io::TextInput& input) override {
+        const phylo::GroupNameTable table = phylo::io::partition_file::get_transposed(input, '\t', '"');
         if (table.size() < 2) throw phylo::RangeError("the input partition table has no partition column");
-        const phylo::PartitionSet tested = phylo::taxonomy::to_group_numbers(table.front(), table);
-        phylo::PartitionSet references = phylo::taxonomy::to_group_numbers(table.front(), context_.reference);
-        phylo::refno_chars::basic::squeeze(references);
+        const phylo::PartitionSet tested = phylo::partitions::to_group_numbers(table.front(), table);
+        phylo::PartitionSet references = phylo::partitions::to_group_numbers(table.front(), context_.reference);
+        phylo::partitions::squeeze(references);
         phylo::RealData similarities(tested.size());
-        phylo::taxonomy::fill(similarities.labels, 10, 1LL, 1LL);
+        phylo::partitions::fill(similarities.labels, 10, 1LL, 1LL);
         if (const auto& variant = context_.settings.index_variant) {
             check_index_variant(*variant);
-            phylo::taxonomy::new_partition_similarities(tested, references, similarities, *variant);
+            phylo::partitions::new_partition_similarities(tested, references, similarities, *variant);
         } else {
-            phylo::taxonomy::partition_similarities(tested, references, similarities);
+            phylo::partitions::partition_similarities(tested, references, similarities);
         }
         put_header(context_.out, "Threshold \tNo._Clusters", header_);
-        phylo::print::put(context_.out, similarities);
+        phylo::io::print::put(context_.out, similarities);
         context_.out.put('\n');
     }
 

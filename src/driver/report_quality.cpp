@@ -4,31 +4,31 @@
 // one row per object with seven values per partition, then an empty line.
 #include "driver/report_modes.hpp"
 #include "driver/series.hpp"
-#include "phylo/correction.hpp"
+#include "phylo/correction/correction.hpp"
 #include "phylo/errors.hpp"
-#include "phylo/partitions.hpp"
-#include "phylo/print.hpp"
-#include "phylo/qualities.hpp"
+#include "phylo/partitions/partitions.hpp"
+#include "phylo/io/print.hpp"
+#include "phylo/partitions/qualities.hpp"
 
 namespace tarvix {
 
 namespace {
 
-using phylo::taxonomy::repeat;
+using phylo::partitions::repeat;
 
 class QualityReport : public Report {
 public:
     QualityReport(const RunContext& context, int partitions)
         : context_(context), header_(repeat(labels::quality, partitions)) {}
 
-    void run_one(phylo::TextInput& input) override {
+    void run_one(phylo::io::TextInput& input) override {
         phylo::Squared matrix = read_matrix(context_, input);
         const phylo::PartitionSet partitions = partitions_of(matrix);
         phylo::RealData table =
-            phylo::taxonomy::cluster_qualities(matrix.matrix, partitions, context_.settings.minimum_threshold);
+            phylo::partitions::cluster_qualities(matrix.matrix, partitions, context_.settings.minimum_threshold);
         table.labels = std::move(matrix.labels);
         put_header(context_.out, "Object", header_);
-        phylo::print::put(context_.out, table);
+        phylo::io::print::put(context_.out, table);
         context_.out.put('\n');
     }
 
@@ -61,8 +61,8 @@ public:
 private:
     phylo::PartitionSet partitions_of(phylo::Squared& matrix) override {
         transform_if_asked(context_, matrix);
-        phylo::PartitionSet references = phylo::taxonomy::to_group_numbers(matrix.labels, context_.reference);
-        phylo::refno_chars::basic::squeeze(references);
+        phylo::PartitionSet references = phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
+        phylo::partitions::squeeze(references);
         return references;
     }
 };
@@ -74,7 +74,7 @@ public:
 
 private:
     phylo::PartitionSet partitions_of(phylo::Squared& matrix) override {
-        const phylo::PartitionSet references = phylo::taxonomy::to_group_numbers(matrix.labels, context_.reference);
+        const phylo::PartitionSet references = phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
         if (references.empty()) throw phylo::RangeError("the reference partition file has no partition column");
         context_.out.flush();  // progress lines on standard error follow what is printed so far
         return {std::make_shared<const phylo::Partition>(

@@ -6,8 +6,8 @@
 #include "driver/options.hpp"
 #include "driver/report_modes.hpp"
 #include "phylo/errors.hpp"
-#include "phylo/partition_file.hpp"
-#include "phylo/read.hpp"
+#include "phylo/io/partition_file.hpp"
+#include "phylo/io/read.hpp"
 
 namespace tarvix {
 
@@ -37,18 +37,18 @@ bool needs_partition_column(RunMode mode) {
 class InputHandle {
 public:
     explicit InputHandle(const std::string& name) {
-        if (name != "-") owned_ = phylo::TextInput::open(name);
+        if (name != "-") owned_ = phylo::io::TextInput::open(name);
     }
-    phylo::TextInput& get() { return owned_ ? *owned_ : phylo::TextInput::standard_input(); }
+    phylo::io::TextInput& get() { return owned_ ? *owned_ : phylo::io::TextInput::standard_input(); }
 
 private:
-    std::unique_ptr<phylo::TextInput> owned_;
+    std::unique_ptr<phylo::io::TextInput> owned_;
 };
 
 phylo::GroupNameTable read_reference(const Settings& settings) {
     if (!settings.reference_file) throw phylo::OptionError("no reference partition file");
     InputHandle file(*settings.reference_file);
-    phylo::GroupNameTable table = phylo::taxonomy::get_transposed(file.get(), '\t', '"');
+    phylo::GroupNameTable table = phylo::io::partition_file::get_transposed(file.get(), '\t', '"');
     if (needs_partition_column(settings.mode) && table.size() < 2)
         throw phylo::RangeError("the reference partition file has no partition column");
     return table;
@@ -60,14 +60,14 @@ void read_inputs(const RunContext& context, Report& report, const std::vector<st
     const bool reads_matrices = context.settings.mode != RunMode::partition_similarity;
     for (const std::string& name : inputs) {
         InputHandle handle(name);
-        phylo::TextInput& input = handle.get();
+        phylo::io::TextInput& input = handle.get();
         // A matrix input whose rest is nothing but blank lines has ended; it
         // does not start a further matrix.
         while (reads_matrices ? !input.only_blank_lines_left() : !input.at_end()) report.run_one(input);
     }
 }
 
-int run_checked(const std::string& command, const std::vector<std::string>& arguments, phylo::Output& out,
+int run_checked(const std::string& command, const std::vector<std::string>& arguments, phylo::io::Output& out,
                 std::ostream& err) {
     // Packaging tools probe for these two; under the option scan such a word
     // would otherwise be taken for an input file that does not exist.
@@ -91,7 +91,7 @@ int run_checked(const std::string& command, const std::vector<std::string>& argu
     if (needs_reference(context.settings.mode)) context.reference = read_reference(context.settings);
     if (context.settings.mode == RunMode::two_matrix_optimisation) {
         InputHandle file(*context.settings.second_file);
-        context.second_matrix = phylo::read::get(file.get(), context.settings.format);
+        context.second_matrix = phylo::io::read::get(file.get(), context.settings.format);
     }
     const std::unique_ptr<Report> report = make_report(context);
     read_inputs(context, *report, line.inputs);
@@ -122,7 +122,7 @@ std::string failure_line(std::exception_ptr failure) {
 
 }  // namespace
 
-int report_failure(std::exception_ptr failure, phylo::Output& out, std::ostream& err) {
+int report_failure(std::exception_ptr failure, phylo::io::Output& out, std::ostream& err) {
     try {
         out.flush();
     } catch (const phylo::OutputError&) {
@@ -132,7 +132,7 @@ int report_failure(std::exception_ptr failure, phylo::Output& out, std::ostream&
     return 1;
 }
 
-int run(const std::string& command, const std::vector<std::string>& arguments, phylo::Output& out,
+int run(const std::string& command, const std::vector<std::string>& arguments, phylo::io::Output& out,
         std::ostream& err) {
     try {
         return run_checked(command, arguments, out, err);

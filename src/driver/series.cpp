@@ -2,11 +2,11 @@
 
 #include <unistd.h>
 
-#include "phylo/number_images.hpp"
+#include "phylo/io/number_images.hpp"
 #include "phylo/errors.hpp"
-#include "phylo/glc_series.hpp"
-#include "phylo/qt_series.hpp"
-#include "phylo/shortest_paths.hpp"
+#include "phylo/series/glc_series.hpp"
+#include "phylo/series/qt_series.hpp"
+#include "phylo/graph/shortest_paths.hpp"
 
 namespace tarvix {
 
@@ -19,9 +19,9 @@ phylo::PartitionSet threshold_series(const RunContext& context, const phylo::Rea
     const Settings& s = context.settings;
     phylo::PartitionSet series(static_cast<std::size_t>(context.threshold_count) + 1);
     if (allow_cliques && s.fraction < 0.0)
-        phylo::taxonomy::qt_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step);
+        phylo::series::qt_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step);
     else
-        phylo::taxonomy::glc_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step,
+        phylo::series::glc_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step,
                                     s.fraction);
     return series;
 }
@@ -31,8 +31,8 @@ void check_threshold_memory(const RunContext& context, std::size_t bytes_per_thr
     const double needed = thresholds * static_cast<double>(bytes_per_threshold);
     const double memory = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
     if (needed > memory) {
-        const auto gigabytes = [](double bytes) { return phylo::print::decimal(static_cast<long long>(bytes / 1e9 + 0.5)); };
-        throw phylo::ResourceError(phylo::print::decimal(context.threshold_count + 1LL) + " thresholds need about " +
+        const auto gigabytes = [](double bytes) { return phylo::io::print::decimal(static_cast<long long>(bytes / 1e9 + 0.5)); };
+        throw phylo::ResourceError(phylo::io::print::decimal(context.threshold_count + 1LL) + " thresholds need about " +
                                    gigabytes(needed) +
                                    " GB of memory, more than this machine has; choose a larger step or a smaller range");
     }

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "phylo/read.hpp"
+#include "phylo/io/read.hpp"
 
 namespace tarvix {
 
@@ -34,7 +34,7 @@ struct Settings {
     double deletion_fraction = default_deletion_fraction();  // -k
     std::int32_t replicates = 100;                  // -n
     std::int32_t seed = 12051973;                   // -w
-    phylo::read::DistInputFormat format = phylo::read::DistInputFormat::EXTENDED_PHYLIP;  // -p -x -t
+    phylo::io::read::DistInputFormat format = phylo::io::read::DistInputFormat::EXTENDED_PHYLIP;  // -p -x -t
     bool verbose = false;                           // -v
     RunMode mode = RunMode::single_threshold_quality;
     std::optional<std::string> reference_file;      // -c -j -o -r -e -g

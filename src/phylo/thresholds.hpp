@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace phylo::taxonomy {
+namespace phylo {
 
 // t(0) = start, t(k) = t(k - 1) + step, accumulated by repeated addition
 // (never start + k * step), for k = 0 .. count - 1. Every sum is checked as
@@ -13,4 +13,4 @@ namespace phylo::taxonomy {
 // is checked.
 std::vector<double> thresholds(double start, double step, std::size_t count);
 
-}  // namespace phylo::taxonomy
+}  // namespace phylo

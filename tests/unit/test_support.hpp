@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "phylo/heap_sort.hpp"
-#include "phylo/pairwise.hpp"
+#include "phylo/series/pair_list.hpp"
 #include "phylo/types.hpp"
 
 namespace tarvix_test {
@@ -40,13 +40,13 @@ inline phylo::RealMatrix five_objects() {
 
 // Every pair of the upper triangle, sorted by distance with the heap sort;
 // with row sums, sorted first by the sum of the two objects' row sums.
-inline phylo::taxonomy::PairwiseDistances literal_pairwise(const phylo::RealMatrix& d, bool row_sums) {
-    using phylo::taxonomy::PairwiseDistance;
+inline phylo::series::PairwiseDistances literal_pairwise(const phylo::RealMatrix& d, bool row_sums) {
+    using phylo::series::PairwiseDistance;
     const std::size_t n = d.size();
     std::vector<double> s(n, 0.0);
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t k = 0; k < n; ++k) s[i] += d(i, k);
-    phylo::taxonomy::PairwiseDistances list;
+    phylo::series::PairwiseDistances list;
     for (std::size_t i = 0; i + 1 < n; ++i)
         for (std::size_t j = i + 1; j < n; ++j)
             list.push_back({row_sums ? s[j] + s[i] : d(i, j), static_cast<std::int32_t>(i),

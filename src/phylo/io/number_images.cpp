@@ -1,0 +1,16 @@
+#include "phylo/io/number_images.hpp"
+
+#include <cmath>
+
+namespace phylo::io::print {
+
+std::string real_image(double value) {
+    if (std::isnan(value)) return "nan";
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+std::string integer_image(std::int64_t value) { return (value >= 0 ? " " : "") + decimal(value); }
+
+}  // namespace phylo::io::print

@@ -1,0 +1,69 @@
+#include "phylo/io/partition_file.hpp"
+
+#include "phylo/errors.hpp"
+#include "phylo/io/number_images.hpp"
+#include "text_utils/text_utils.hpp"
+
+namespace phylo::io::partition_file {
+
+namespace {
+
+// Spaces around a field are dropped and inner spaces become '_', so that
+// "Strain 1" in a file matches the label Strain_1.
+std::string clean(const std::string& field) {
+    const std::size_t first = field.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const std::size_t last = field.find_last_not_of(' ');
+    std::string result = field.substr(first, last - first + 1);
+    for (char& c : result)
+        if (c == ' ') c = '_';
+    return result;
+}
+
+}  // namespace
+
+GroupNameTable get(TextInput& input, char separator, char quote) {
+    const auto separators = text_utils::to_set(std::string_view(&separator, 1));
+    const auto quotes = text_utils::to_set(std::string_view(&quote, 1));
+    GroupNameTable table;
+    long long line_number = 0;
+    std::size_t field_count = 0;
+    while (!input.at_end()) {
+        const std::string line = input.read_line();
+        ++line_number;
+        if (line.empty()) continue;
+        std::vector<std::string> fields = text_utils::split(line, separators, quotes);
+        if (table.empty()) {
+            field_count = fields.size();
+        } else if (fields.size() != field_count) {
+            throw NamedError("PHYLO.TAXONOMY.GET.TRAVERSE_FILE.NF_ERROR",
+                             input.name() + ": line " + print::integer_image(line_number));
+        }
+        GroupNameRow row;
+        row.reserve(fields.size());
+        for (const std::string& field : fields) row.push_back(clean(field));
+        table.push_back(std::move(row));
+    }
+    return table;
+}
+
+GroupNameTable get_transposed(TextInput& input, char separator, char quote) {
+    return partition_file::transpose(get(input, separator, quote));
+}
+
+}  // namespace phylo::io::partition_file
+
+namespace phylo::io::partition_file {
+
+GroupNameTable transpose(const GroupNameTable& table) {
+    if (table.empty()) throw IndexError("transposing a table without rows");
+    const std::size_t columns = table.front().size();
+    for (const GroupNameRow& row : table)
+        if (row.size() != columns) throw SizeError(size_error::group_names, "transposing rows of different lengths");
+    GroupNameTable result(columns, GroupNameRow(table.size()));
+    for (std::size_t i = 0; i < table.size(); ++i)
+        for (std::size_t j = 0; j < columns; ++j) result[j][i] = table[i][j];
+    return result;
+}
+
+}  // namespace phylo::io::partition_file

@@ -1,0 +1,155 @@
+#include "phylo/io/text_input.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "phylo/errors.hpp"
+
+namespace phylo::io {
+
+namespace {
+
+constexpr std::size_t block_size = std::size_t{1} << 22;
+
+std::string absolute_name(const std::string& name) {
+    std::error_code ignored;
+    const auto path = std::filesystem::absolute(name, ignored);
+    return path.empty() ? name : path.string();
+}
+
+}  // namespace
+
+TextInput::TextInput(int fd, std::string name, bool owns_fd)
+    : fd_(fd), owns_fd_(owns_fd), name_(std::move(name)) {
+    struct stat info {};
+    if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode))
+        file_size_ = static_cast<std::size_t>(info.st_size);
+}
+
+TextInput::~TextInput() {
+    if (owns_fd_ && fd_ >= 0) ::close(fd_);
+}
+
+std::unique_ptr<TextInput> TextInput::open(const std::string& name) {
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw InvalidFilename(name);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        throw InvalidFilename(name);
+    }
+    return std::unique_ptr<TextInput>(new TextInput(fd, absolute_name(name), true));
+}
+
+std::unique_ptr<TextInput> TextInput::from_text(std::string text, std::string name) {
+    std::unique_ptr<TextInput> input(new TextInput(-1, std::move(name), false));
+    input->capacity_ = text.size() + 1;
+    input->buffer_.reset(new char[input->capacity_]);
+    std::memcpy(input->buffer_.get(), text.data(), text.size());
+    input->end_ = text.size();
+    input->file_size_ = text.size();
+    input->eof_ = true;
+    return input;
+}
+
+TextInput& TextInput::standard_input() {
+    static TextInput input(0, "*stdin", false);
+    return input;
+}
+
+// Reads one more block behind what is buffered, moving the unread rest to the
+// front (or growing the buffer when the rest fills it). False at the end.
+bool TextInput::refill() {
+    if (eof_ || fd_ < 0) return false;
+    if (pos_ > 0) {
+        std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
+        consumed_ += pos_;
+        end_ -= pos_;
+        pos_ = 0;
+    }
+    if (capacity_ - end_ < block_size) {
+        const std::size_t capacity = std::max(capacity_ * 2, end_ + block_size);
+        std::unique_ptr<char[]> bigger;
+        try {
+            bigger.reset(new char[capacity]);
+        } catch (const std::bad_alloc&) {
+            throw ResourceError("not enough memory to buffer " + name_);
+        }
+        if (end_ > 0) std::memcpy(bigger.get(), buffer_.get(), end_);
+        buffer_ = std::move(bigger);
+        capacity_ = capacity;
+    }
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
+        if (n > 0) {
+            end_ += static_cast<std::size_t>(n);
+            return true;
+        }
+        if (n == 0) {
+            eof_ = true;
+            return false;
+        }
+        if (errno != EINTR) throw InvalidFilename(name_);
+    }
+}
+
+std::size_t TextInput::ensure(std::size_t count) {
+    while (end_ - pos_ < count && refill()) {
+    }
+    return std::min(count, end_ - pos_);
+}
+
+bool TextInput::only_blank_lines_left() {
+    std::size_t i = pos_;
+    for (;;) {
+        for (; i < end_; ++i) {
+            const char c = buffer_[i];
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+        }
+        const std::size_t seen = i - pos_;
+        if (!refill()) return true;
+        i = pos_ + seen;
+    }
+}
+
+void TextInput::skip_rest() {
+    if (at_end() || peek() == '\n') return;  // at a line end: the line end stays
+    for (;;) {
+        const char* begin = buffer_.get() + pos_;
+        const void* newline = std::memchr(begin, '\n', end_ - pos_);
+        if (newline != nullptr) {
+            pos_ += static_cast<std::size_t>(static_cast<const char*>(newline) - begin) + 1;
+            return;
+        }
+        pos_ = end_;
+        if (!refill()) return;
+    }
+}
+
+std::string TextInput::read_line() {
+    std::string line;
+    for (;;) {
+        const char* begin = buffer_.get() + pos_;
+        const void* newline = std::memchr(begin, '\n', end_ - pos_);
+        if (newline != nullptr) {
+            const std::size_t offset = static_cast<const char*>(newline) - begin;
+            line.append(begin, offset);
+            pos_ += offset + 1;
+            return line;
+        }
+        line.append(begin, end_ - pos_);
+        pos_ = end_;
+        if (!refill()) return line;
+    }
+}
+
+std::size_t TextInput::known_remaining() const noexcept {
+    const std::size_t read_so_far = consumed_ + pos_;
+    return file_size_ > read_so_far ? file_size_ - read_so_far : 0;
+}
+
+}  // namespace phylo::io

@@ -1,0 +1,79 @@
+// A text input read in large blocks: standard input or an opened file. The
+// readers look at the next character, take characters, test for line ends
+// and the end of the input, and scan tokens in place in the buffer.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace phylo::io {
+
+class TextInput {
+public:
+    // Opens a named file; a name that does not denote a readable file is an
+    // InvalidFilename failure.
+    static std::unique_ptr<TextInput> open(const std::string& name);
+    // Reads text held in memory (tests, fuzzing); named like standard input.
+    static std::unique_ptr<TextInput> from_text(std::string text, std::string name = "*stdin");
+    // The process's standard input; every user shares one buffer, so a
+    // reference file and an input both read from "-" continue one another.
+    static TextInput& standard_input();
+
+    TextInput(const TextInput&) = delete;
+    TextInput& operator=(const TextInput&) = delete;
+    ~TextInput();
+
+    // The name for messages: a file's absolute path, or "*stdin".
+    const std::string& name() const noexcept { return name_; }
+
+    // True when no character is left.
+    bool at_end() {
+        return pos_ == end_ && !refill();
+    }
+    // The next character; only valid when !at_end().
+    char peek() const noexcept { return buffer_[pos_]; }
+    // Takes the next character; only valid when !at_end().
+    char take() noexcept { return buffer_[pos_++]; }
+    bool at_line_end() { return !at_end() && peek() == '\n'; }
+
+    // Makes at least `count` characters from the current position available
+    // in memory, unless the input ends first; returns how many are.
+    std::size_t ensure(std::size_t count);
+    // The characters now buffered from the current position on.
+    std::string_view buffered() const noexcept { return {buffer_.get() + pos_, end_ - pos_}; }
+    void advance(std::size_t count) noexcept { pos_ += count; }
+
+    // True when everything left is spaces, tabs, carriage returns and line
+    // ends (also when nothing is left). Takes nothing from the input.
+    bool only_blank_lines_left();
+
+    // Skips the rest of the current line including its line end; at a line
+    // end it does nothing.
+    void skip_rest();
+    // Reads the rest of the current line, without its line end, and takes
+    // the line end.
+    std::string read_line();
+
+    // An estimate of how many characters are left (file size minus what was
+    // read); 0 when unknown (pipes).
+    std::size_t known_remaining() const noexcept;
+
+private:
+    TextInput(int fd, std::string name, bool owns_fd);
+    bool refill();
+
+    int fd_ = -1;
+    bool owns_fd_ = false;
+    bool eof_ = false;
+    std::string name_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    std::size_t file_size_ = 0;   // 0 when not a regular file
+    std::size_t consumed_ = 0;    // characters dropped from the buffer so far
+};
+
+}  // namespace phylo::io

@@ -1,0 +1,255 @@
+#include "phylo/jackknife/jackknife.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <string>
+
+#include "phylo/errors.hpp"
+#include "phylo/series/glc_series.hpp"
+#include "phylo/heap_sort.hpp"
+#include "phylo/partitions/similarity.hpp"
+#include "phylo/partitions/statistics.hpp"
+#include "phylo/io/number_images.hpp"
+
+#ifdef _OPENMP
+#include <omp.h>
+#endif
+
+namespace phylo::jackknife {
+
+std::size_t kept_count(std::size_t objects, double deletion_fraction) {
+    if (!(deletion_fraction >= 0.0 && deletion_fraction <= 1.0)) {
+        throw RangeError("deletion fraction " + io::print::real_image(deletion_fraction) + " outside 0 .. 1");
+    }
+    const double kept = std::round(static_cast<double>(objects) * (1.0 - deletion_fraction));
+    if (kept < 1.0) {
+        throw RangeError("deletion fraction " + io::print::real_image(deletion_fraction) + " keeps none of " +
+                         io::print::decimal(objects) + " objects");
+    }
+    return static_cast<std::size_t>(kept);
+}
+
+TaxonSampler::TaxonSampler(std::size_t objects, std::int32_t seed)
+    : generator_(static_cast<std::uint32_t>(seed)), keys_(objects), kept_mask_(objects) {
+    for (std::size_t p = 0; p < objects; ++p) keys_[p] = {0.0f, static_cast<std::int32_t>(p)};
+}
+
+// The 24 high bits of the generator's next 32-bit output as a fraction: a
+// float in [0, 1) that the conversion represents exactly.
+float TaxonSampler::draw() {
+    return static_cast<float>(static_cast<std::uint32_t>(generator_()) >> 8) * 0x1p-24f;
+}
+
+std::vector<std::int32_t> TaxonSampler::next(std::size_t kept) {
+    if (kept > keys_.size()) {
+        throw RangeError("cannot keep " + io::print::decimal(kept) + " of " + io::print::decimal(keys_.size()) + " objects");
+    }
+    // Keys are drawn by position, not by object: the object at a position is
+    // whatever the previous replicate's sort left there, and the users'
+    // replicates depend on exactly that sequence.
+    for (Keyed& record : keys_) record.key = draw();
+    // Equal keys do occur (24 bits), so their order is the heap sort's.
+    heap_sort(keys_.data(), keys_.size(), [](const Keyed& record) { return record.key; });
+    std::fill(kept_mask_.begin(), kept_mask_.end(), false);
+    for (std::size_t p = 0; p < kept; ++p) kept_mask_[static_cast<std::size_t>(keys_[p].object)] = true;
+    std::vector<std::int32_t> kept_objects;
+    kept_objects.reserve(kept);
+    for (std::size_t o = 0; o < kept_mask_.size(); ++o) {
+        if (kept_mask_[o]) kept_objects.push_back(static_cast<std::int32_t>(o));
+    }
+    return kept_objects;
+}
+
+Partition reduce(const Partition& full, const std::vector<std::int32_t>& kept_objects) {
+    const std::size_t n = full.size();
+    auto group_of = [&](std::size_t object) {
+        if (object >= n) throw IndexError("object " + io::print::decimal(object) + " outside the reference partition");
+        const GroupNumber g = full[object];
+        if (g < 0 || static_cast<std::size_t>(g) >= n) {
+            throw IndexError("reference group number " + io::print::decimal(g) + " outside 0 .. " +
+                             io::print::decimal(n - 1));
+        }
+        return static_cast<std::size_t>(g);
+    };
+    std::vector<char> marked(n, 0);
+    for (const std::int32_t o : kept_objects) marked[group_of(static_cast<std::size_t>(o))] = 1;
+    // Deleted objects still decide the order of the new numbers: a group is
+    // numbered where it first appears among all objects.
+    std::vector<GroupNumber> renumbered(n, 0);
+    GroupNumber counter = 0;
+    for (std::size_t o = 0; o < n; ++o) {
+        const std::size_t g = group_of(o);
+        if (marked[g]) {
+            renumbered[g] = counter++;
+            marked[g] = 0;
+        }
+    }
+    Partition reduced;
+    reduced.reserve(kept_objects.size());
+    for (const std::int32_t o : kept_objects) reduced.push_back(renumbered[group_of(static_cast<std::size_t>(o))]);
+    return reduced;
+}
+
+namespace {
+
+using KeptObjects = std::vector<std::int32_t>;
+
+// N + 1 thresholds, N = (maximum - start) / step rounded half away from zero.
+std::size_t threshold_count(double start, double step, double maximum) {
+    const double q = (maximum - start) / step;
+    if (!(q > -2147483648.5 && q < 2147483647.5)) {
+        throw RangeError("threshold count " + io::print::real_image(q) + " outside 32 bits");
+    }
+    const double last = std::round(q);
+    if (last < 0.0) throw RangeError("maximum threshold below the start threshold");
+    return static_cast<std::size_t>(last) + 1;
+}
+
+// What every replicate shares; each replicate's own working data lives in
+// row() alone, so replicates can run side by side.
+struct Replicate {
+    const RealMatrix& distances;
+    bool row_sum_preordering;
+    const PartitionSet& references;
+    double start;
+    double step;
+    double fraction;
+    std::vector<double> thresholds;
+
+    // The distances between kept objects, rows and columns in ascending
+    // object order, written over a matrix of the kept count.
+    void fill_submatrix(const KeptObjects& kept, RealMatrix& result) const {
+        if (result.size() != kept.size()) result = RealMatrix(kept.size());
+        for (std::size_t a = 0; a < kept.size(); ++a) {
+            const double* from = distances.row(static_cast<std::size_t>(kept[a]));
+            double* to = result.row(a);
+            for (std::size_t b = 0; b < kept.size(); ++b) to[b] = from[kept[b]];
+        }
+    }
+
+    // Every reference reduced to the kept objects; references that share one
+    // partition share its reduction.
+    PartitionSet reduced_references(const KeptObjects& kept) const {
+        PartitionSet reduced(references.size());
+        for (std::size_t i = 0; i < references.size(); ++i) {
+            reduced[i] = i > 0 && references[i] == references[i - 1]
+                             ? reduced[i - 1]
+                             : std::make_shared<const Partition>(reduce(*references[i], kept));
+        }
+        return reduced;
+    }
+
+    // The replicate's row: cluster the kept objects along the series, compare
+    // with the reduced references, and keep the best of every column. The
+    // replicate matrix is the caller's, reused from one replicate to the next.
+    std::vector<double> row(const KeptObjects& kept, RealMatrix& submatrix) const {
+        const PartitionSet reduced = reduced_references(kept);
+        PartitionSet series(thresholds.size());
+        fill_submatrix(kept, submatrix);
+        series::glc_series(submatrix, row_sum_preordering, series, start, step, fraction);
+        RealData similarities(thresholds.size());
+        partitions::partition_similarities(series, reduced, similarities);
+        return partitions::best(similarities.rows, thresholds, true);
+    }
+};
+
+std::size_t worker_count() {
+#ifdef _OPENMP
+    return static_cast<std::size_t>(std::max(1, omp_get_max_threads()));
+#else
+    return 1;
+#endif
+}
+
+// Replicates per batch: enough to keep every thread busy, few enough that the
+// batch's kept sets stay within 64 MiB.
+std::size_t batch_size(std::size_t total, std::size_t kept) {
+    const std::size_t by_memory = (std::size_t{64} << 20) / (sizeof(std::int32_t) * kept);
+    return std::min(total, std::max(worker_count(), by_memory));
+}
+
+// Tells the caller's progress callback about every finished replicate.
+class ProgressCount {
+public:
+    ProgressCount(const JackknifeProgress& progress, std::size_t total) : progress_(progress), total_(total) {}
+    // Called by one thread at a time.
+    void finished_one() {
+        ++done_;
+        if (progress_) progress_(done_, total_);
+    }
+
+private:
+    const JackknifeProgress& progress_;
+    std::size_t total_;
+    std::size_t done_ = 0;
+};
+
+// Rows first .. first + kept_sets.size() - 1 of the table, side by side; each
+// replicate writes only its own row, so the table is the same on any number
+// of threads. Rethrows the failure of the lowest replicate that failed: the
+// one the replicates run in order would have met first.
+void run_batch(const Replicate& replicate, const std::vector<KeptObjects>& kept_sets, std::size_t first,
+               RealData& replicates, ProgressCount& count) {
+    std::vector<std::exception_ptr> failures(kept_sets.size());
+#ifdef _OPENMP
+#pragma omp parallel
+#endif
+    {
+        RealMatrix submatrix;
+#ifdef _OPENMP
+#pragma omp for schedule(dynamic, 1)
+#endif
+        for (std::size_t i = 0; i < kept_sets.size(); ++i) {
+            try {
+                replicates.rows[first + i] = replicate.row(kept_sets[i], submatrix);
+            } catch (...) {
+                failures[i] = std::current_exception();
+            }
+#ifdef _OPENMP
+#pragma omp critical(jackknife_progress)
+#endif
+            try {
+                count.finished_one();
+            } catch (...) {
+                if (!failures[i]) failures[i] = std::current_exception();
+            }
+        }
+    }
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) std::rethrow_exception(failure);
+    }
+}
+
+}  // namespace
+
+void taxon_jackknife(const RealMatrix& distances, bool row_sum_preordering, const PartitionSet& references,
+                     std::int32_t seed, RealData& replicates, double start, double step, double maximum,
+                     double fraction, double deletion_fraction, const JackknifeProgress& progress) {
+    const std::size_t n = distances.size();
+    Replicate replicate{distances, row_sum_preordering, references, start, step, fraction,
+                        std::vector<double>(threshold_count(start, step, maximum))};
+    TaxonSampler sampler(n, seed);
+    const std::size_t kept = kept_count(n, deletion_fraction);
+    for (const PartitionRef& reference : references) {
+        if (!reference || reference->size() != n) {
+            throw IndexError("a reference partition is not over the matrix's " + io::print::decimal(n) + " objects");
+        }
+    }
+    for (auto& row : replicates.rows) row.clear();
+    partitions::fill(replicate.thresholds, start, step);
+
+    // The kept sets are drawn in replicate order, one after the other, since
+    // each draw starts from the key array the previous one left; then the
+    // replicates of the batch run side by side.
+    const std::size_t total = replicates.size();
+    const std::size_t batch = batch_size(total, kept);
+    ProgressCount count(progress, total);
+    for (std::size_t first = 0; first < total; first += batch) {
+        std::vector<KeptObjects> kept_sets(std::min(batch, total - first));
+        for (KeptObjects& set : kept_sets) set = sampler.next(kept);
+        run_batch(replicate, kept_sets, first, replicates, count);
+    }
+}
+
+}  // namespace phylo::jackknife

@@ -1,0 +1,20 @@
+// Clustering by the fraction-of-links rule along a series of thresholds.
+#pragma once
+
+#include "phylo/types.hpp"
+
+namespace phylo::series {
+
+// Clusters the objects at every threshold t(k) = start + step + ... + step
+// (k additions), k = 0 .. result.size() - 1, and stores one partition per
+// threshold in result. At threshold t the pairs with distance at most t are
+// consumed in the order of squared_to_pairwise; two clusters fuse when the
+// pair just consumed brings the share of linked object pairs between them to
+// at least fraction (0: single linkage, 1: complete linkage). Groups are
+// numbered by ascending highest member. Where no fusion happened, an element
+// shares its predecessor's partition. Throws RangeError for a fraction
+// outside 0 .. 1 and for thresholds outside 0 .. the largest double.
+void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
+                double fraction);
+
+}  // namespace phylo::series

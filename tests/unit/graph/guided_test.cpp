@@ -1,0 +1,591 @@
+// Proximity graphs, edge measures, cluster merging and the guided clustering,
+// on small matrices worked out by hand; the spanning tree and the column
+// merging are also checked against literal versions of the slow procedures.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "phylo/errors.hpp"
+#include "phylo/graph/builders.hpp"
+#include "phylo/graph/edges.hpp"
+#include "phylo/graph/merging.hpp"
+#include "phylo/graph/guided.hpp"
+#include "phylo/series/pair_list.hpp"
+#include "test_support.hpp"
+
+namespace {
+
+using phylo::BooleMatrix;
+using phylo::Partition;
+using phylo::RealMatrix;
+namespace graph = phylo::graph;
+using graph::GraphType;
+using graph::MergingType;
+using graph::TrimmingType;
+using Edges = std::vector<std::pair<int, int>>;
+
+const double nan = std::numeric_limits<double>::quiet_NaN();
+
+using tarvix_test::matrix;
+
+// Objects at the given positions on a line, d = |x - y|.
+RealMatrix line(const std::vector<double>& x) {
+    RealMatrix m(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i)
+        for (std::size_t k = 0; k < x.size(); ++k) m(i, k) = std::fabs(x[i] - x[k]);
+    return m;
+}
+
+// The edges i < j of a graph, after checking that it is symmetric with a
+// false diagonal.
+Edges edges_of(const BooleMatrix& g) {
+    Edges edges;
+    for (std::size_t i = 0; i < g.size(); ++i) {
+        EXPECT_FALSE(g(i, i)) << "diagonal " << i;
+        for (std::size_t j = i + 1; j < g.size(); ++j) {
+            EXPECT_EQ(g(i, j), g(j, i)) << i << "-" << j;
+            if (g(i, j)) edges.emplace_back(static_cast<int>(i), static_cast<int>(j));
+        }
+    }
+    return edges;
+}
+
+BooleMatrix graph_with(std::size_t n, const Edges& edges) {
+    BooleMatrix g(n, false);
+    for (auto [i, j] : edges) {
+        g.set(i, j, true);
+        g.set(j, i, true);
+    }
+    return g;
+}
+
+// Columns as lists of objects, for building incidence matrices.
+BooleMatrix incidence_with(std::size_t n, const std::vector<std::vector<int>>& columns) {
+    BooleMatrix m(n, false);
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        for (int o : columns[c]) m.set(o, c, true);
+    return m;
+}
+
+template <class F>
+std::string range_error_of(F f) {
+    try {
+        f();
+    } catch (const phylo::RangeError& e) {
+        return e.what();
+    }
+    return "no range error";
+}
+
+// The six objects of two clumps on a line: 0, 1, 2, 3 and 10, 11.
+RealMatrix two_clumps() { return line({0, 1, 2, 3, 10, 11}); }
+
+// ---------------------------------------------------------------- builders
+
+TEST(Builders, NearestNeighbourGraphKeepsEveryTiedNeighbour) {
+    // At 0, 1, 3: 1 has 0 as its only nearest neighbour, 2 has 1.
+    EXPECT_EQ(edges_of(graph::build_nng(line({0, 1, 3}))), (Edges{{0, 1}, {1, 2}}));
+    // At 0, 1, 2: both neighbours of 1 lie at 1.
+    EXPECT_EQ(edges_of(graph::build_nng(line({0, 1, 2}))), (Edges{{0, 1}, {1, 2}}));
+    // At 0, 1, 2, 4: 3 has 2 as its nearest neighbour, 2 away.
+    EXPECT_EQ(edges_of(graph::build_nng(line({0, 1, 2, 4}))), (Edges{{0, 1}, {1, 2}, {2, 3}}));
+}
+
+TEST(Builders, ReadOnlyTheUpperTriangleForNearestDistances) {
+    RealMatrix d = line({0, 1, 3});
+    d(1, 0) = -5;
+    d(2, 0) = nan;
+    EXPECT_EQ(graph::shortest_distances(d), (std::vector<double>{1, 1, 2}));
+    EXPECT_EQ(edges_of(graph::build_nng(d)), (Edges{{0, 1}, {1, 2}}));
+}
+
+TEST(Builders, SphereOfInfluenceGraphJoinsTouchingSpheres) {
+    // Nearest distances 1, 1, 2, 7: 0-2 touch exactly (1 + 2 = 3).
+    EXPECT_EQ(edges_of(graph::build_soig(line({0, 1, 3, 10}))), (Edges{{0, 1}, {0, 2}, {1, 2}, {2, 3}}));
+}
+
+TEST(Builders, GabrielGraphNeedsAStrictlyCloserWitness) {
+    // A right triangle 3, 4, 5: 3^2 + 4^2 = 5^2 is no witness.
+    RealMatrix right = matrix({{0, 3, 4}, {3, 0, 5}, {4, 5, 0}});
+    EXPECT_EQ(edges_of(graph::build_gg(right)), (Edges{{0, 1}, {0, 2}, {1, 2}}));
+    right(1, 2) = right(2, 1) = 5.0001;
+    EXPECT_EQ(edges_of(graph::build_gg(right)), (Edges{{0, 1}, {0, 2}}));
+    EXPECT_EQ(edges_of(graph::build_gg(two_clumps())), (Edges{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}}));
+}
+
+TEST(Builders, GabrielGraphWitnessesComeFromFullRows) {
+    // For the pair 1-2 the witness 0 is close to both only below the
+    // diagonal, in rows 1 and 2.
+    RealMatrix d = matrix({{0, 5, 1}, {0.1, 0, 1}, {0.1, 9, 0}});
+    EXPECT_EQ(edges_of(graph::build_gg(d)), (Edges{{0, 2}}));
+}
+
+// The Gabriel graph exactly as written: every pair i < j against every
+// third object k in turn.
+BooleMatrix literal_gabriel(const RealMatrix& d) {
+    const std::size_t n = d.size();
+    BooleMatrix g(n, false);
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j) {
+            bool edge = true;
+            for (std::size_t k = 0; k < n && edge; ++k)
+                if (k != i && k != j && d(i, k) * d(i, k) + d(j, k) * d(j, k) < d(i, j) * d(i, j)) edge = false;
+            g.set(i, j, edge);
+            g.set(j, i, edge);
+        }
+    return g;
+}
+
+TEST(Builders, GabrielGraphEqualsTheLiteralTestOnRandomMatrices) {
+    // Up to 45 objects span several blocks of columns and bands of rows.
+    // Few levels make sums tie with squares (1 + 1 < 4 but 1 + 4 = 5 is no
+    // witness for 5); odd rounds fill the lower triangle independently, with
+    // negative entries and not-a-numbers, which only rows i and j show.
+    std::mt19937 random(99u);
+    for (int round = 0; round < 400; ++round) {
+        const std::size_t n = 2 + random() % 44;
+        const int levels = 2 + static_cast<int>(random() % 6);
+        RealMatrix d(n, 0.0);
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = i + 1; j < n; ++j) {
+                d(i, j) = std::sqrt(static_cast<double>(random() % levels));
+                d(j, i) = round % 2 == 0 ? d(i, j) : static_cast<double>(random() % levels) - 1.0;
+            }
+        if (round % 4 == 1) d(n - 1, random() % n) = nan;
+        ASSERT_EQ(edges_of(graph::build_gg(d)), edges_of(literal_gabriel(d))) << "round " << round;
+    }
+}
+
+TEST(Builders, RejectDistancesOutsideTheRange) {
+    RealMatrix d = line({0, 1, 3});
+    d(0, 2) = -1;
+    EXPECT_EQ(range_error_of([&] { graph::build_nng(d); }), "distance outside 0 .. largest double: -1");
+    EXPECT_EQ(range_error_of([&] { graph::build_mst(d); }), "distance outside 0 .. largest double: -1");
+    d(0, 2) = nan;
+    EXPECT_EQ(range_error_of([&] { graph::build_soig(d); }), "distance outside 0 .. largest double: nan");
+    EXPECT_EQ(range_error_of([&] { graph::build_gg(line({0, 1e200})); }),
+              "squared distance outside 0 .. largest double: inf");
+}
+
+TEST(Builders, SpanningTreeOfALine) {
+    EXPECT_EQ(edges_of(graph::build_mst(two_clumps())), (Edges{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}}));
+    EXPECT_EQ(edges_of(graph::build_mst(line({5}))), Edges{});
+}
+
+TEST(Builders, MinimumSpanningNetworkAddsPairsWithinTheLongestTreeEdges) {
+    // Tree edges 0-1, 1-2, 2-3, 4-5 of length 1 and 3-4 of 7: L = 1 except
+    // L(3) = L(4) = 7, which admits 0-3 (3) and 1-3 (2), but not 2-4 (8).
+    EXPECT_EQ(edges_of(graph::build_msn(two_clumps())),
+              (Edges{{0, 1}, {0, 3}, {1, 2}, {1, 3}, {2, 3}, {3, 4}, {4, 5}}));
+    // One object has no tree edge and no other to take a median from.
+    EXPECT_EQ(range_error_of([] { graph::build_msn(line({5})); }),
+              "longest spanning tree edge outside 0 .. largest double: nan");
+}
+
+TEST(Builders, RelativeNeighbourhoodKindsWriteTheGraph) {
+    phylo::io::Output out;
+    EXPECT_EQ(edges_of(graph::build_graph(line({0, 1, 3}), GraphType::RNG, out)), (Edges{{0, 1}, {1, 2}}));
+    const std::string lines = "\tFALSE\tTRUE\tFALSE\n\tTRUE\tFALSE\tTRUE\n\tFALSE\tTRUE\tFALSE\n";
+    EXPECT_EQ(out.captured(), lines);
+
+    // At 0, 1, 3, 10: the RNG joins neighbours along the line, the SOIG
+    // these and 0-2.
+    phylo::io::Output both;
+    EXPECT_EQ(edges_of(graph::build_graph(line({0, 1, 3, 10}), GraphType::RNG_SOIG, both)),
+              (Edges{{0, 1}, {1, 2}, {2, 3}}));
+    EXPECT_EQ(both.captured(),
+              "\tFALSE\tTRUE\tFALSE\tFALSE\n\tTRUE\tFALSE\tTRUE\tFALSE\n"
+              "\tFALSE\tTRUE\tFALSE\tTRUE\n\tFALSE\tFALSE\tTRUE\tFALSE\n");
+
+    phylo::io::Output silent;
+    graph::build_graph(line({0, 1, 3}), GraphType::GG, silent);
+    EXPECT_EQ(silent.captured(), "");
+}
+
+TEST(Builders, PartitionToAdjacencyJoinsGroupMates) {
+    EXPECT_EQ(edges_of(graph::partition_to_adjacency({0, 1, 0, 1, 2})), (Edges{{0, 2}, {1, 3}}));
+    EXPECT_EQ(range_error_of([] { graph::partition_to_adjacency({0, 3, 1}); }), "group number outside 0 .. 2: 3");
+}
+
+TEST(Builders, ConjunctionNeedsGraphsOfOneSize) {
+    BooleMatrix a = graph_with(3, {{0, 1}, {1, 2}});
+    BooleMatrix b = graph_with(3, {{0, 1}, {0, 2}});
+    EXPECT_EQ(edges_of(graph::conjunction(a, b)), (Edges{{0, 1}}));
+    EXPECT_THROW(graph::conjunction(a, BooleMatrix(2, false)), phylo::SizeError);
+}
+
+// ------------------------------------------------- spanning tree by deletion
+
+// The spanning tree exactly as the slow procedure builds it: start complete,
+// take the row-sum pre-ordered pairs from last to first, and keep each
+// deletion after which both objects are still reached from object 0 by a
+// depth-first search that pushes unmarked neighbours in ascending order.
+BooleMatrix reverse_deletion_tree(const RealMatrix& d) {
+    const std::size_t n = d.size();
+    BooleMatrix g(n, true);
+    auto is_connected = [&](std::size_t x) {
+        std::vector<std::size_t> stack{0};
+        std::vector<bool> marked(n, false);
+        marked[0] = true;
+        while (!stack.empty()) {
+            const std::size_t v = stack.back();
+            stack.pop_back();
+            if (g(v, x)) return true;
+            for (std::size_t w = 0; w < n; ++w) {
+                if (!marked[w] && g(v, w)) {
+                    marked[w] = true;
+                    stack.push_back(w);
+                }
+            }
+        }
+        return false;
+    };
+    const auto pairs = phylo::series::squared_to_pairwise(d, true);
+    for (auto p = pairs.rbegin(); p != pairs.rend(); ++p) {
+        const auto i = static_cast<std::size_t>(p->first), j = static_cast<std::size_t>(p->second);
+        g.set(i, j, false);
+        g.set(j, i, false);
+        if (!(is_connected(j) && is_connected(i))) {
+            g.set(i, j, true);
+            g.set(j, i, true);
+        }
+    }
+    for (std::size_t i = 0; i < n; ++i) g.set(i, i, false);
+    return g;
+}
+
+TEST(SpanningTree, EqualsReverseDeletionOnTieHeavyMatrices) {
+    // One to three levels tie nearly every pair; with 1000 levels most trees
+    // are the only least tree, which needs no pair list.
+    std::mt19937 random(20240611u);
+    for (int round = 0; round < 400; ++round) {
+        const std::size_t n = 2 + random() % 13;
+        const int levels = round % 4 == 3 ? 1000 : 1 + static_cast<int>(random() % 3);
+        RealMatrix d(n, 0.0);
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = i + 1; j < n; ++j) {
+                d(i, j) = static_cast<double>(random() % levels);
+                // An unrelated lower triangle changes the row sums, and with
+                // them the order of equal distances in the pair list.
+                d(j, i) = round % 2 == 0 ? d(i, j) : static_cast<double>(random() % 5);
+            }
+        }
+        // A not-a-number row sum gives the pair list no ranks to sort by.
+        if (round % 8 == 5) d(n - 1, 0) = nan;
+        const Edges expected = edges_of(reverse_deletion_tree(d));
+        ASSERT_EQ(expected.size(), n - 1);
+        ASSERT_EQ(edges_of(graph::build_mst(d)), expected) << "round " << round;
+    }
+}
+
+TEST(SpanningTree, EqualEdgesThatCannotBeExchangedNeedNoTieOrder) {
+    // Points 0, 1, 2, 3 on a line: three equal edges, and the only least
+    // tree; with a fourth point at the same distance from 0 and 1 the tie
+    // order decides between 0-3 and 1-3.
+    EXPECT_EQ(edges_of(graph::build_mst(line({0, 1, 2, 3}))), (Edges{{0, 1}, {1, 2}, {2, 3}}));
+    RealMatrix d = matrix({{0, 1, 2, 1}, {1, 0, 1, 1}, {2, 1, 0, 2}, {1, 1, 2, 0}});
+    EXPECT_EQ(edges_of(graph::build_mst(d)), edges_of(reverse_deletion_tree(d)));
+}
+
+TEST(SpanningTree, AllEqualDistancesFollowThePairListOrder) {
+    // Every pair ties; equal row sums leave the pair list in the heap sort's
+    // order, and the tree must be the one reverse deletion keeps.
+    RealMatrix d(5, 1.0);
+    for (std::size_t i = 0; i < 5; ++i) d(i, i) = 0;
+    EXPECT_EQ(edges_of(graph::build_mst(d)), edges_of(reverse_deletion_tree(d)));
+}
+
+// ------------------------------------------------------------ edge measures
+
+TEST(EdgeMeasures, LongestEdgesReplaceMissingByMeanOrMedian) {
+    // Edges 0-1 (1) and 1-2 (5); object 3 has none.
+    RealMatrix d = line({0, 1, 6, 20});
+    BooleMatrix g = graph_with(4, {{0, 1}, {1, 2}});
+    EXPECT_EQ(graph::longest_edges(g, d, graph::ReplaceUnknownType::AVERAGE),
+              (std::vector<double>{1, 5, 5, (1.0 + 5.0 + 5.0) / 3.0}));
+    EXPECT_EQ(graph::longest_edges(g, d, graph::ReplaceUnknownType::MEDIAN), (std::vector<double>{1, 5, 5, 5}));
+
+    const auto none = graph::longest_edges(BooleMatrix(3, false), d, graph::ReplaceUnknownType::AVERAGE);
+    for (double value : none) EXPECT_TRUE(std::isnan(value));
+}
+
+TEST(EdgeMeasures, LongestEdgesReadTheUpperTriangle) {
+    RealMatrix d = line({0, 1, 3});
+    d(1, 0) = 50;
+    EXPECT_EQ(graph::longest_edges(graph_with(3, {{0, 1}}), d, graph::ReplaceUnknownType::AVERAGE),
+              (std::vector<double>{1, 1, 1}));
+}
+
+TEST(EdgeMeasures, EdgeLengthsRowByRowAndSplitKeepsTheLimit) {
+    RealMatrix d = line({0, 1, 3, 7});
+    BooleMatrix g = graph_with(4, {{2, 3}, {0, 1}, {0, 2}, {1, 3}});
+    EXPECT_EQ(graph::edge_lengths(g, d), (std::vector<double>{1, 3, 6, 4}));
+    graph::split(g, d, 4);
+    EXPECT_EQ(edges_of(g), (Edges{{0, 1}, {0, 2}, {2, 3}}));
+}
+
+TEST(EdgeMeasures, TrimLimitIsFormedInTheWrittenOrder) {
+    // Path 0-1-2-3-4-5 with edges 0.3, 0.3, 0.3, then the limit
+    // sqrt(1.5707963268) x 3.5 x 0.3 = 1.315979844183413 and the next double
+    // above it (what sqrt(1.5707963268) x (3.5 x 0.3) gives). Median 0.3.
+    const double at_limit = 1.315979844183413, above = 1.3159798441834132;
+    ASSERT_EQ(std::nextafter(at_limit, 2.0), above);
+    RealMatrix d(6, 100.0);
+    d(0, 1) = d(1, 2) = d(2, 3) = 0.3;
+    d(3, 4) = at_limit;
+    d(4, 5) = above;
+    BooleMatrix g = graph_with(6, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}});
+    graph::trim(g, d);
+    EXPECT_EQ(edges_of(g), (Edges{{0, 1}, {1, 2}, {2, 3}, {3, 4}}));
+}
+
+TEST(EdgeMeasures, TrimWithMedianOneUsesTheStatedFactor) {
+    const double factor = 4.386599480611377;
+    RealMatrix d(4, 100.0);
+    d(0, 1) = d(1, 2) = 1.0;
+    d(2, 3) = factor;
+    BooleMatrix g = graph_with(4, {{0, 1}, {1, 2}, {2, 3}});
+    graph::trim(g, d);
+    EXPECT_EQ(edges_of(g).size(), 3u);
+    d(2, 3) = std::nextafter(factor, 5.0);
+    graph::trim(g, d);
+    EXPECT_EQ(edges_of(g), (Edges{{0, 1}, {1, 2}}));
+}
+
+TEST(EdgeMeasures, TrimOfAGraphWithoutEdgesStops) {
+    BooleMatrix g(3, false);
+    EXPECT_EQ(range_error_of([&] { graph::trim(g, line({0, 1, 2})); }),
+              "median edge length outside 0 .. largest double: nan");
+}
+
+// ------------------------------------------------------------------ merging
+
+// Merging exactly as the slow procedure does it: each column absorbs the
+// first later column that shares an object and rescans, then the empty
+// columns are swapped behind the others.
+std::size_t literal_merge_all(BooleMatrix& m) {
+    const std::size_t n = m.size();
+    auto empty = [&](std::size_t c) {
+        for (std::size_t o = 0; o < n; ++o)
+            if (m(o, c)) return false;
+        return true;
+    };
+    for (std::size_t c1 = 0; c1 + 1 < n; ++c1) {
+        if (empty(c1)) continue;
+        for (std::size_t c2 = c1 + 1; c2 < n; ++c2) {
+            bool share = false;
+            for (std::size_t o = 0; o < n; ++o) share = share || (m(o, c1) && m(o, c2));
+            if (!share) continue;
+            for (std::size_t o = 0; o < n; ++o) {
+                if (m(o, c2)) m.set(o, c1, true);
+                m.set(o, c2, false);
+            }
+            c2 = c1;  // restart at c1 + 1
+        }
+    }
+    std::size_t count = 0;
+    for (std::size_t c = 0; c < n; ++c) {
+        if (empty(c)) {
+            std::size_t next = c + 1;
+            while (next < n && empty(next)) ++next;
+            if (next == n) break;
+            for (std::size_t o = 0; o < n; ++o) {
+                const bool a = m(o, c), b = m(o, next);
+                m.set(o, c, b);
+                m.set(o, next, a);
+            }
+        }
+        ++count;
+    }
+    return count;
+}
+
+TEST(Merging, MergeAllLeavesComponentsOrderedByLowestObject) {
+    // Graph 1-3, 3-4 with a true diagonal.
+    BooleMatrix m = graph_with(5, {{1, 3}, {3, 4}});
+    for (std::size_t i = 0; i < 5; ++i) m.set(i, i, true);
+    EXPECT_EQ(graph::merge_all(m), 3u);
+    EXPECT_EQ(graph::incidence_to_clusters(m, 3), (Partition{0, 1, 2, 1, 1}));
+}
+
+TEST(Merging, MergeAllUnitesThroughLaterColumns) {
+    // Column 0 shares 0 only with column 2, which shares 2 with column 1.
+    BooleMatrix m = incidence_with(4, {{0}, {1, 2}, {0, 2}, {3}});
+    EXPECT_EQ(graph::merge_all(m), 2u);
+    EXPECT_EQ(graph::incidence_to_clusters(m, 2), (Partition{0, 0, 0, 1}));
+}
+
+TEST(Merging, MergeAllMatchesTheLiteralProcedure) {
+    std::mt19937 random(7u);
+    for (int round = 0; round < 300; ++round) {
+        const std::size_t n = 1 + random() % 8;
+        BooleMatrix m(n, false);
+        for (std::size_t o = 0; o < n; ++o)
+            for (std::size_t c = 0; c < n; ++c) m.set(o, c, random() % 5 == 0);
+        BooleMatrix expected = m;
+        const std::size_t count = literal_merge_all(expected);
+        ASSERT_EQ(graph::merge_all(m), count) << "round " << round;
+        for (std::size_t o = 0; o < n; ++o)
+            for (std::size_t c = 0; c < n; ++c) ASSERT_EQ(m(o, c), expected(o, c)) << round << ": " << o << "," << c;
+    }
+}
+
+TEST(Merging, DiametersByMaximumAndMaxMin) {
+    // Clusters {0, 1, 2} at 0, 1, 3; {3} alone; {4, 5} at 10, 10.5.
+    RealMatrix d = line({0, 1, 3, 7, 10, 10.5});
+    BooleMatrix m = incidence_with(6, {{0, 1, 2}, {3}, {4, 5}});
+    EXPECT_EQ(graph::get_diameters(m, 3, d, graph::DiameterType::MAXIMUM, graph::ReplaceUnknownType::AVERAGE),
+              (std::vector<double>{3, (3 + 0.5) / 2, 0.5}));
+    EXPECT_EQ(graph::get_diameters(m, 3, d, graph::DiameterType::MAX_MIN, graph::ReplaceUnknownType::AVERAGE),
+              (std::vector<double>{2, (2 + 0.5) / 2, 0.5}));
+}
+
+TEST(Merging, MaxMinDiametersReadRowsInFull) {
+    // d(0, 1) = 1 above the diagonal, d(1, 0) = 4 below it.
+    RealMatrix d = matrix({{0, 1}, {4, 0}});
+    BooleMatrix m = incidence_with(2, {{0, 1}});
+    EXPECT_EQ(graph::get_diameters(m, 1, d, graph::DiameterType::MAXIMUM, graph::ReplaceUnknownType::AVERAGE),
+              (std::vector<double>{1}));
+    EXPECT_EQ(graph::get_diameters(m, 1, d, graph::DiameterType::MAX_MIN, graph::ReplaceUnknownType::AVERAGE),
+              (std::vector<double>{4}));
+}
+
+TEST(Merging, InclusionTestsEveryObjectAgainstTheOldMembers) {
+    // Cluster {0, 1} at 0 and 2; object 2 at 3, object 3 at 4.
+    RealMatrix d = line({0, 2, 3, 4});
+    // Mean distances 2 and 3: only 2 reaches diameter 2.
+    BooleMatrix by_mean = incidence_with(4, {{0, 1}});
+    graph::conditional_inclusion(by_mean, d, {2.0}, graph::DiameterType::MAXIMUM);
+    // Nearest distances 1 and 2 against diameter 1.5: 3 would join only if
+    // the newly joined 2 already counted as a member.
+    BooleMatrix by_nearest = incidence_with(4, {{0, 1}});
+    graph::conditional_inclusion(by_nearest, d, {1.5}, graph::DiameterType::MAX_MIN);
+    for (std::size_t o = 0; o < 4; ++o) {
+        EXPECT_EQ(by_mean(o, 0), o <= 2) << o;
+        EXPECT_EQ(by_nearest(o, 0), o <= 2) << o;
+    }
+    EXPECT_EQ(range_error_of([&] { graph::conditional_inclusion(by_mean, d, {nan}, graph::DiameterType::MAXIMUM); }),
+              "cluster diameter outside 0 .. largest double: nan");
+}
+
+TEST(Merging, StepwiseMergingRepeatsUntilNothingJoins) {
+    // {0, 1} at 0, 1; {2} at 2; {3, 4} at 5, 6. Diameters 1, 1 (the mean of
+    // the others), 1: object 1 joins {2}, so {0, 1, 2} forms; then diameters
+    // 2 and 1 admit nobody.
+    RealMatrix d = line({0, 1, 2, 5, 6});
+    for (auto type : {graph::DiameterType::MAXIMUM, graph::DiameterType::MAX_MIN}) {
+        BooleMatrix m = incidence_with(5, {{0, 1}, {2}, {3, 4}});
+        const std::size_t count = graph::stepwise_merging(m, 3, d, type);
+        EXPECT_EQ(count, 2u);
+        EXPECT_EQ(graph::incidence_to_clusters(m, count), (Partition{0, 0, 0, 1, 1}));
+    }
+    BooleMatrix wrong(4, false);
+    EXPECT_THROW(graph::stepwise_merging(wrong, 0, d, graph::DiameterType::MAXIMUM), phylo::SizeError);
+}
+
+TEST(Merging, IncidenceToClustersRejectsNonPartitions) {
+    try {
+        graph::incidence_to_clusters(incidence_with(3, {{0, 1}, {1, 2}}), 2);
+        FAIL() << "expected a double occurrence";
+    } catch (const phylo::NamedError& e) {
+        EXPECT_EQ(e.heading(), "PHYLO.GRAPH.INCIDENCE_TO_CLUSTERS.DOUBLE_OCCURRENCE");
+        EXPECT_STREQ(e.what(), "1");
+    }
+    try {
+        graph::incidence_to_clusters(incidence_with(3, {{0}, {1}, {2}}), 2);
+        FAIL() << "expected a missing occurrence";
+    } catch (const phylo::NamedError& e) {
+        EXPECT_EQ(e.heading(), "PHYLO.GRAPH.INCIDENCE_TO_CLUSTERS.MISSING_OCCURRENCE");
+        EXPECT_STREQ(e.what(), "2");
+    }
+}
+
+// -------------------------------------------------------- guided clustering
+
+Partition guided(const RealMatrix& d, const Partition& guide, GraphType kind, bool long_edges = true,
+                 TrimmingType trimming = TrimmingType::NONE, MergingType merging = MergingType::NONE) {
+    phylo::io::Output out;
+    return graph::guided_clustering(d, guide, kind, trimming, long_edges, merging, out);
+}
+
+using tarvix_test::five_objects;
+
+TEST(GuidedClustering, DefaultSettingsOnTwoClumps) {
+    // RNG edges A-B, A-C, C-D, D-E. With groups {A, B}, {C, D, E} the long
+    // edge A-C (0.5) exceeds the longest supported edges at A and C.
+    phylo::io::Output out;
+    EXPECT_EQ(graph::guided_clustering(five_objects(), {0, 0, 1, 1, 1}, GraphType::RNG, TrimmingType::NONE, true,
+                                       MergingType::NONE, out),
+              (Partition{0, 0, 1, 1, 1}));
+    EXPECT_EQ(out.captured(),
+              "\tFALSE\tTRUE\tTRUE\tFALSE\tFALSE\n"
+              "\tTRUE\tFALSE\tFALSE\tFALSE\tFALSE\n"
+              "\tTRUE\tFALSE\tFALSE\tTRUE\tFALSE\n"
+              "\tFALSE\tFALSE\tTRUE\tFALSE\tTRUE\n"
+              "\tFALSE\tFALSE\tFALSE\tTRUE\tFALSE\n");
+    // E alone: its longest supported edge is the mean (0.02 + 0.02 + 0.04 +
+    // 0.04) / 4 = 0.03 of the others, and D-E (0.05) exceeds 0.04 and 0.03.
+    EXPECT_EQ(guided(five_objects(), {0, 0, 1, 1, 2}, GraphType::RNG), (Partition{0, 0, 1, 1, 2}));
+    // One guide group: the connected RNG gives one group.
+    EXPECT_EQ(guided(five_objects(), {0, 0, 0, 0, 0}, GraphType::RNG), (Partition{0, 0, 0, 0, 0}));
+}
+
+TEST(GuidedClustering, LongEdgeRuleAdmitsEdgesAtTheLongestSupportedLength) {
+    // Guide {0, 1}, {2, 3}, {4, 5}: every supported edge is 1 long, so the
+    // unsupported edge 1-2 (1) stays and 3-4 (7) goes.
+    const Partition guide{0, 0, 1, 1, 2, 2};
+    const Partition joined{0, 0, 0, 0, 1, 1};
+    EXPECT_EQ(guided(two_clumps(), guide, GraphType::NNG), joined);
+    EXPECT_EQ(guided(two_clumps(), guide, GraphType::GG), joined);
+    EXPECT_EQ(guided(two_clumps(), guide, GraphType::SOIG), joined);
+    EXPECT_EQ(guided(two_clumps(), guide, GraphType::RNG_SOIG), joined);
+    EXPECT_EQ(guided(two_clumps(), guide, GraphType::MSN, true, TrimmingType::Z_SCORE), joined);
+    EXPECT_EQ(guided(two_clumps(), guide, GraphType::MST, false), (Partition{0, 0, 1, 1, 2, 2}));
+}
+
+TEST(GuidedClustering, GroupsAreNumberedByLowestObject) {
+    // Objects at 0, 10, 1, 11 with guide groups numbered against that order.
+    EXPECT_EQ(guided(line({0, 10, 1, 11}), {1, 0, 1, 0}, GraphType::NNG, false), (Partition{0, 1, 0, 1}));
+}
+
+TEST(GuidedClustering, SingletonGuide) {
+    const Partition singletons{0, 1, 2, 3, 4, 5};
+    EXPECT_EQ(guided(two_clumps(), singletons, GraphType::RNG, false), singletons);
+    EXPECT_EQ(range_error_of([&] { guided(two_clumps(), singletons, GraphType::RNG); }),
+              "longest supported edge outside 0 .. largest double: nan");
+    EXPECT_EQ(range_error_of([&] {
+                  guided(two_clumps(), singletons, GraphType::RNG, false, TrimmingType::NONE, MergingType::MAXIMUM);
+              }),
+              "cluster diameter outside 0 .. largest double: nan");
+}
+
+TEST(GuidedClustering, TrimmingCutsAnUnusuallyLongEdge) {
+    // One guide group over 0, 1, 2, 3, 20: tree edges 1, 1, 1, 17, median 1.
+    const RealMatrix d = line({0, 1, 2, 3, 20});
+    EXPECT_EQ(guided(d, {0, 0, 0, 0, 0}, GraphType::MST), (Partition{0, 0, 0, 0, 0}));
+    EXPECT_EQ(guided(d, {0, 0, 0, 0, 0}, GraphType::MST, true, TrimmingType::Z_SCORE), (Partition{0, 0, 0, 0, 1}));
+}
+
+TEST(GuidedClustering, MergingJoinsCloseComponents) {
+    // Guide {0, 1}, {2}, {3, 4} at 0, 1, 2, 5, 6 with no long edges: the
+    // components are the guide groups; merging joins {2} to {0, 1}.
+    const RealMatrix d = line({0, 1, 2, 5, 6});
+    const Partition guide{0, 0, 1, 2, 2};
+    EXPECT_EQ(guided(d, guide, GraphType::MST, false), (Partition{0, 0, 1, 2, 2}));
+    EXPECT_EQ(guided(d, guide, GraphType::MST, false, TrimmingType::NONE, MergingType::MAXIMUM),
+              (Partition{0, 0, 0, 1, 1}));
+    EXPECT_EQ(guided(d, guide, GraphType::MST, false, TrimmingType::NONE, MergingType::MAX_MIN),
+              (Partition{0, 0, 0, 1, 1}));
+}
+
+TEST(GuidedClustering, RejectsAGuideOfTheWrongLength) {
+    EXPECT_THROW(guided(two_clumps(), {0, 0, 0}, GraphType::NNG), phylo::SizeError);
+}
+
+}  // namespace

@@ -1,0 +1,294 @@
+// The taxon jackknife: kept counts, the random choice of kept objects, the
+// reduction of reference partitions, replicate rows worked out by hand, and
+// reproducibility over seeds and thread counts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <iostream>
+#include <cstring>
+#include <limits>
+
+#include "driver/report_modes.hpp"
+#include "phylo/errors.hpp"
+#include "phylo/jackknife/jackknife.hpp"
+
+#ifdef _OPENMP
+#include <omp.h>
+#endif
+
+namespace {
+
+using phylo::Partition;
+using phylo::PartitionSet;
+using phylo::RealData;
+using phylo::RealMatrix;
+using phylo::jackknife::taxon_jackknife;
+using phylo::jackknife::kept_count;
+using phylo::jackknife::reduce;
+using phylo::jackknife::TaxonSampler;
+using Kept = std::vector<std::int32_t>;
+
+const double one_over_e = 0.36787944117144233;
+
+// ---------------------------------------------------------------------------
+// How many objects a replicate keeps
+
+TEST(KeptCount, RoundsTheKeptShareHalfAwayFromZero) {
+    EXPECT_EQ(kept_count(10, one_over_e), 6u);  // 6.32
+    EXPECT_EQ(kept_count(10, 0.25), 8u);        // 7.5
+    EXPECT_EQ(kept_count(3, 0.5), 2u);          // 1.5
+    EXPECT_EQ(kept_count(1, 0.5), 1u);          // 0.5
+    EXPECT_EQ(kept_count(10, 0.0), 10u);
+}
+
+TEST(KeptCount, RefusesFractionsOutsideZeroToOneAndKeepingNothing) {
+    EXPECT_THROW(kept_count(10, 1.0), phylo::RangeError);
+    EXPECT_THROW(kept_count(10, 1.5), phylo::RangeError);
+    EXPECT_THROW(kept_count(10, -0.01), phylo::RangeError);
+    EXPECT_THROW(kept_count(10, std::numeric_limits<double>::quiet_NaN()), phylo::RangeError);
+    EXPECT_THROW(kept_count(1, 0.6), phylo::RangeError);  // 0.4 rounds to 0
+    EXPECT_THROW(kept_count(0, 0.0), phylo::RangeError);
+}
+
+// ---------------------------------------------------------------------------
+// Reducing a reference partition to the kept objects
+
+TEST(Reduce, DropsGroupsWithoutKeptMembers) {
+    EXPECT_EQ(reduce({0, 1, 0, 2}, Kept{0, 2, 3}), (Partition{0, 0, 1}));
+}
+
+TEST(Reduce, NumbersGroupsByFirstAppearanceAmongAllObjects) {
+    // Group 0 occurs first (at the deleted object 0), so it keeps number 0.
+    EXPECT_EQ(reduce({0, 1, 1, 0}, Kept{1, 2, 3}), (Partition{1, 1, 0}));
+    // Object 0 is deleted but its group 2 still comes first.
+    EXPECT_EQ(reduce({2, 0, 1, 0, 2}, Kept{2, 4}), (Partition{1, 0}));
+    EXPECT_EQ(reduce({2, 0, 1, 0, 2}, Kept{1, 2}), (Partition{0, 1}));
+}
+
+TEST(Reduce, RefusesGroupNumbersOutsideTheObjectRange) {
+    EXPECT_THROW(reduce({0, 3, 1}, Kept{0}), phylo::IndexError);
+    EXPECT_THROW(reduce({0, -1, 1}, Kept{0}), phylo::IndexError);
+}
+
+// ---------------------------------------------------------------------------
+// The random choice of the kept objects
+
+// MT19937 seeded with 5489 starts 3499211612, 581869302, 3890346734,
+// 3586334585, 545404204, 4161255391, 3922919429, 949333985; the keys (the
+// high 24 bits as a fraction) are 0.8147, 0.1355, 0.9058, 0.8350, then
+// 0.1270, 0.9689, 0.9134, 0.2210.
+TEST(TaxonSampler, DrawsKeysByPositionAndKeepsTheSortedOrder) {
+    TaxonSampler sampler(4, 5489);
+    // Objects 0..3 get 0.8147, 0.1355, 0.9058, 0.8350: sorted 1, 0, 3, 2.
+    EXPECT_EQ(sampler.next(3), (Kept{0, 1, 3}));
+    // Positions now hold objects 1, 0, 3, 2 and get 0.1270, 0.9689, 0.9134,
+    // 0.2210: sorted 1, 2, 3, 0. Keys drawn by object would delete object 1.
+    EXPECT_EQ(sampler.next(3), (Kept{1, 2, 3}));
+}
+
+TEST(TaxonSampler, KeepsEveryObjectWhenNothingIsDeleted) {
+    TaxonSampler sampler(5, 7);
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(sampler.next(5), (Kept{0, 1, 2, 3, 4}));
+}
+
+// ---------------------------------------------------------------------------
+// Replicate rows
+
+// A(0) and B(1) at 0.1, C(2) and D(3) at 0.2, all else 0.5; reference
+// {A, B}, {C, D}; thresholds 0, 0.1, 0.2.
+RealMatrix two_pairs() {
+    RealMatrix d(4, 0.5);
+    for (std::size_t i = 0; i < 4; ++i) d(i, i) = 0.0;
+    d(0, 1) = d(1, 0) = 0.1;
+    d(2, 3) = d(3, 2) = 0.2;
+    return d;
+}
+
+PartitionSet pair_reference() { return {std::make_shared<const Partition>(Partition{0, 0, 1, 1})}; }
+
+RealData run(const RealMatrix& d, const PartitionSet& references, std::int32_t seed, std::size_t replicates,
+             double deletion, double fraction = 0.0, double maximum = 0.2) {
+    RealData table(replicates);
+    taxon_jackknife(d, false, references, seed, table, 0.0, 0.1, maximum, fraction, deletion);
+    return table;
+}
+
+// The group count is best (largest) at groups_position; every index reaches
+// 1 exactly where the partition equals the reduced reference.
+std::vector<double> expected_row(double groups, double groups_position, double position) {
+    std::vector<double> row{groups, groups_position};
+    for (int c = 0; c < 6; ++c) {
+        row.push_back(1.0);
+        row.push_back(position);
+    }
+    return row;
+}
+
+TEST(TaxonJackknife, KeepingEveryObjectGivesEqualRows) {
+    // Four singletons at 0, {A, B} joins at 0.1, the reference is met at 0.2
+    // only.
+    const RealData table = run(two_pairs(), pair_reference(), 12051973, 3, 0.0);
+    for (const auto& row : table.rows) EXPECT_EQ(row, expected_row(4.0, 0.0, 0.2));
+}
+
+TEST(TaxonJackknife, RowsFollowTheDrawnObjects) {
+    // Seed 5489 keeps {A, B, D} first, then {B, C, D} (see TaxonSampler).
+    // Without C, {A, B} meets the reduced reference at 0.1 and 0.2: midpoint
+    // 0.15. Without A, {C, D} meets it at 0.2 only, and the three objects
+    // stay apart at 0 and 0.1: midpoint 0.05 for the group count.
+    const RealData table = run(two_pairs(), pair_reference(), 5489, 2, 0.25);
+    ASSERT_EQ(table.size(), 2u);
+    ASSERT_EQ(table.rows[0].size(), 14u);
+    EXPECT_EQ(table.rows[0][0], 3.0);
+    EXPECT_EQ(table.rows[0][1], 0.0);
+    for (std::size_t c = 1; c < 7; ++c) {
+        EXPECT_EQ(table.rows[0][2 * c], 1.0);
+        EXPECT_DOUBLE_EQ(table.rows[0][2 * c + 1], 0.15);
+    }
+    EXPECT_EQ(table.rows[1][0], 3.0);
+    EXPECT_DOUBLE_EQ(table.rows[1][1], 0.05);
+    for (std::size_t c = 1; c < 7; ++c) {
+        EXPECT_EQ(table.rows[1][2 * c], 1.0);
+        EXPECT_EQ(table.rows[1][2 * c + 1], 0.2);
+    }
+}
+
+// Forty objects on a line with uneven gaps, in groups of five.
+RealMatrix line_of_forty() {
+    const std::size_t n = 40;
+    RealMatrix d(n);
+    std::vector<double> x(n);
+    for (std::size_t i = 0; i < n; ++i) x[i] = static_cast<double>(i * 37 % 101) / 100.0;
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t k = 0; k < n; ++k) d(i, k) = std::round(std::fabs(x[i] - x[k]) * 100.0) / 100.0;
+    return d;
+}
+
+PartitionSet groups_of_five(std::size_t n) {
+    Partition p(n);
+    for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<phylo::GroupNumber>(i / 5);
+    auto shared = std::make_shared<const Partition>(p);
+    return {shared, shared};
+}
+
+TEST(TaxonJackknife, SameSeedGivesSameTableAndOtherSeedsOtherTables) {
+    const RealMatrix d = line_of_forty();
+    const PartitionSet references = groups_of_five(40);
+    const RealData first = run(d, references, 99, 20, one_over_e, 0.5);
+    EXPECT_EQ(first.rows, run(d, references, 99, 20, one_over_e, 0.5).rows);
+    EXPECT_NE(first.rows, run(d, references, 100, 20, one_over_e, 0.5).rows);
+    EXPECT_NE(first.rows, run(d, references, -99, 20, one_over_e, 0.5).rows);
+}
+
+TEST(TaxonJackknife, ReplacesTheRowsAndLeavesTheLabels) {
+    RealData table(2);
+    table.labels = {"one", "two"};
+    table.rows = {{7.0}, {8.0, 9.0}};
+    taxon_jackknife(two_pairs(), false, pair_reference(), 1, table, 0.0, 0.1, 0.2, 0.0, 0.0);
+    EXPECT_EQ(table.labels, (phylo::Labels{"one", "two"}));
+    EXPECT_EQ(table.rows[0], expected_row(4.0, 0.0, 0.2));
+    EXPECT_EQ(table.rows[1], expected_row(4.0, 0.0, 0.2));
+}
+
+TEST(TaxonJackknife, StopsOnArgumentsOutOfRange) {
+    const RealMatrix d = two_pairs();
+    EXPECT_THROW(run(d, pair_reference(), 1, 2, 1.0), phylo::RangeError);     // keeps nothing
+    EXPECT_THROW(run(d, pair_reference(), 1, 2, -0.5), phylo::RangeError);    // deletion fraction
+    EXPECT_THROW(run(d, pair_reference(), 1, 2, 0.0, -0.5), phylo::RangeError);  // fraction of links
+    EXPECT_THROW(run(d, pair_reference(), 1, 2, 0.0, 1.5), phylo::RangeError);
+    EXPECT_THROW(run(d, pair_reference(), 1, 2, 0.0, 0.0, 1e300), phylo::RangeError);  // beyond 32 bits
+    RealData table(1);
+    EXPECT_THROW(taxon_jackknife(d, false, pair_reference(), 1, table, 0.5, 0.1, 0.2, 0.0, 0.0), phylo::RangeError);
+    const PartitionSet short_reference{std::make_shared<const Partition>(Partition{0, 0, 1})};
+    EXPECT_THROW(run(d, short_reference, 1, 2, 0.0), phylo::IndexError);
+}
+
+TEST(TaxonJackknife, ReportsEveryFinishedReplicate) {
+    RealData table(5);
+    std::vector<std::size_t> seen;
+    taxon_jackknife(two_pairs(), false, pair_reference(), 1, table, 0.0, 0.1, 0.2, 0.0, 0.25,
+                    [&](std::size_t done, std::size_t total) {
+                        EXPECT_EQ(total, 5u);
+                        seen.push_back(done);
+                    });
+    EXPECT_EQ(seen, (std::vector<std::size_t>{1, 2, 3, 4, 5}));
+}
+
+// ---------------------------------------------------------------------------
+// The same results on any number of threads
+
+#ifdef _OPENMP
+// Runs body with the given number of threads, restoring the previous count.
+template <class Body>
+auto with_threads(int threads, Body body) {
+    const int before = omp_get_max_threads();
+    omp_set_num_threads(threads);
+    auto result = body();
+    omp_set_num_threads(before);
+    return result;
+}
+
+// Bit patterns, so that NaNs compare too.
+std::vector<std::uint64_t> bits(const RealData& table) {
+    std::vector<std::uint64_t> result;
+    for (const auto& row : table.rows) {
+        for (const double x : row) {
+            std::uint64_t b;
+            std::memcpy(&b, &x, sizeof b);
+            result.push_back(b);
+        }
+    }
+    return result;
+}
+
+TEST(TaxonJackknife, SameTableOnAnyNumberOfThreads) {
+    const RealMatrix d = line_of_forty();
+    const PartitionSet references = groups_of_five(40);
+    auto table_on = [&](int threads) {
+        return with_threads(threads, [&] { return bits(run(d, references, 7, 37, one_over_e, 0.5, 0.5)); });
+    };
+    const auto one = table_on(1);
+    EXPECT_EQ(one, table_on(2));
+    EXPECT_EQ(one, table_on(8));
+}
+
+// The report as printed, from a matrix given as text.
+std::string report_text(bool verbose, int threads) {
+    tarvix::Settings settings;
+    settings.mode = tarvix::RunMode::jackknife;
+    settings.verbose = verbose;
+    settings.replicates = 25;
+    settings.maximum_threshold = 0.5;
+    settings.step = 0.1;
+    settings.fraction = 0.5;
+    phylo::io::Output out;
+    std::string text = "12\n";
+    for (int i = 0; i < 12; ++i) {
+        text += "T" + std::to_string(i);
+        for (int k = 0; k < 12; ++k) text += " " + std::to_string(std::abs(i * i % 7 - k * k % 7) / 10.0);
+        text += "\n";
+    }
+    phylo::GroupNameTable reference(2);
+    for (int i = 0; i < 12; ++i) {
+        reference[0].push_back("T" + std::to_string(i));
+        reference[1].push_back(std::to_string(i * i % 7 / 3));
+    }
+    tarvix::RunContext context{settings, 5, reference, std::nullopt, out, std::cerr};
+    return with_threads(threads, [&] {
+        const auto report = tarvix::make_report(context);
+        const auto input = phylo::io::TextInput::from_text(text);
+        report->run_one(*input);
+        return out.captured();
+    });
+}
+
+TEST(JackknifeReport, PrintsTheSameOnAnyNumberOfThreads) {
+    for (const bool verbose : {true, false}) {
+        const std::string one = report_text(verbose, 1);
+        EXPECT_EQ(one, report_text(verbose, 2));
+        EXPECT_EQ(one, report_text(verbose, 8));
+    }
+}
+#endif
+
+}  // namespace

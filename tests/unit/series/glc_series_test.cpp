@@ -1,0 +1,434 @@
+// The pair list and the fraction-of-links series: the heap sort's order of
+// equal distances, row-sum pre-ordering, the incremental fusion rule, group
+// numbering, shared partitions, accumulated thresholds, the range errors, and
+// the fast paths against a plain, literal implementation kept here.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "phylo/errors.hpp"
+#include "phylo/series/glc_series.hpp"
+#include "phylo/heap_sort.hpp"
+#include "phylo/lean_heap_sort.hpp"
+#include "phylo/series/link_counts.hpp"
+#include "phylo/series/pair_list.hpp"
+#include "test_support.hpp"
+
+namespace {
+
+using phylo::Partition;
+using phylo::PartitionSet;
+using phylo::RealMatrix;
+using phylo::series::PairwiseDistance;
+using phylo::series::PairwiseDistances;
+
+constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
+
+using tarvix_test::matrix;
+
+using tarvix_test::from_upper;
+
+std::vector<std::pair<int, int>> pairs_of(const PairwiseDistances& list) {
+    std::vector<std::pair<int, int>> pairs;
+    for (const PairwiseDistance& p : list) pairs.emplace_back(p.first, p.second);
+    return pairs;
+}
+
+// Pairs with the exact bits of their distances (NaN compares too).
+std::vector<std::tuple<int, int, std::uint64_t>> records_of(const PairwiseDistances& list) {
+    std::vector<std::tuple<int, int, std::uint64_t>> records;
+    for (const PairwiseDistance& p : list)
+        records.emplace_back(p.first, p.second, std::bit_cast<std::uint64_t>(p.distance));
+    return records;
+}
+
+PartitionSet glc(const RealMatrix& d, std::size_t count, double start, double step, double fraction,
+                 bool row_sums = false) {
+    PartitionSet result(count);
+    phylo::series::glc_series(d, row_sums, result, start, step, fraction);
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// The literal procedure, kept as the reference for the fast paths: the whole
+// list through phylo::heap_sort, a dense n x n link table, relabelling by a
+// pass over all objects, a new partition at every fusion threshold.
+
+using tarvix_test::literal_pairwise;
+
+PartitionSet literal_glc(const RealMatrix& d, bool row_sums, std::size_t count, double start, double step,
+                         double fraction) {
+    const std::size_t n = d.size();
+    const PairwiseDistances list = literal_pairwise(d, row_sums);
+    std::vector<int> label(n), size(n, 1);
+    for (std::size_t o = 0; o < n; ++o) label[o] = static_cast<int>(o);
+    std::vector<std::vector<std::int64_t>> link(n, std::vector<std::int64_t>(n, 0));
+    PartitionSet result(count);
+    std::size_t pos = 0;
+    double t = start;
+    for (std::size_t k = 0; k < count; ++k) {
+        bool fused = false;
+        for (; pos < list.size() && !(list[pos].distance > t); ++pos) {
+            int a = label[list[pos].first], b = label[list[pos].second];
+            if (a == b) continue;
+            if (a > b) std::swap(a, b);
+            link[a][b] += 1;
+            link[b][a] = link[a][b];
+            const double share = static_cast<double>(link[a][b]) / static_cast<double>(std::int64_t{size[a]} * size[b]);
+            if (share >= fraction) {
+                for (int& l : label)
+                    if (l == a) l = b;
+                size[b] += size[a];
+                size[a] = 0;
+                for (std::size_t r = 0; r < n; ++r) link[r][b] += link[r][a];
+                for (std::size_t c = 0; c < n; ++c) link[b][c] += link[a][c];
+                fused = true;
+            }
+        }
+        if (k == 0 || fused) {
+            std::vector<int> number(n, 0);
+            int counter = 0;
+            for (std::size_t o = 0; o < n; ++o)
+                if (size[o] > 0) number[o] = counter++;
+            auto partition = std::make_shared<Partition>(n);
+            for (std::size_t o = 0; o < n; ++o) (*partition)[o] = number[label[o]];
+            result[k] = partition;
+        } else {
+            result[k] = result[k - 1];
+        }
+        t += step;
+    }
+    return result;
+}
+
+// Same partitions at every threshold and the same runs of shared objects.
+void expect_same_series(const PartitionSet& expected, const PartitionSet& actual, const std::string& what) {
+    ASSERT_EQ(expected.size(), actual.size()) << what;
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        ASSERT_TRUE(actual[k]) << what << " k=" << k;
+        EXPECT_EQ(*expected[k], *actual[k]) << what << " k=" << k;
+        if (k > 0) {
+            EXPECT_EQ(expected[k] == expected[k - 1], actual[k] == actual[k - 1]) << what << " k=" << k;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The pair list
+
+TEST(PairList, EqualDistancesEndInTheHeapSortsOrder) {
+    // Traced by hand through the heap sort: three equal distances in list
+    // order (0,1), (0,2), (1,2) come out as (1,2), (0,1), (0,2).
+    EXPECT_EQ(pairs_of(phylo::series::squared_to_pairwise(from_upper(3, {1, 1, 1}), false)),
+              (std::vector<std::pair<int, int>>{{1, 2}, {0, 1}, {0, 2}}));
+    // Six pairs alternating 2, 1, 2, 1, 2, 1 (traced by hand as well).
+    EXPECT_EQ(pairs_of(phylo::series::squared_to_pairwise(from_upper(4, {2, 1, 2, 1, 2, 1}), false)),
+              (std::vector<std::pair<int, int>>{{0, 2}, {2, 3}, {1, 2}, {0, 3}, {0, 1}, {1, 3}}));
+}
+
+TEST(PairList, ReadsTheUpperTriangleAndKeepsTheDistance) {
+    const RealMatrix d = matrix({{0, 3, 1}, {9, 0, 2}, {9, 9, 0}});
+    const PairwiseDistances list = phylo::series::squared_to_pairwise(d, false);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].distance, 1.0);
+    EXPECT_EQ(list[1].distance, 2.0);
+    EXPECT_EQ(list[2].distance, 3.0);
+    EXPECT_EQ(pairs_of(list), (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}, {0, 1}}));
+}
+
+TEST(PairList, RowSumPreorderingDecidesTheOrderOfEqualDistances) {
+    // Whole-row sums 2, 6, 0 give keys (0,1) 8, (0,2) 2, (1,2) 6; the first
+    // sort yields (0,2), (1,2), (0,1), and the second sort of three equal
+    // distances moves positions (1, 2, 3) to (3, 1, 2) as traced above.
+    const RealMatrix d = matrix({{0, 1, 1}, {5, 0, 1}, {0, 0, 0}});
+    EXPECT_EQ(pairs_of(phylo::series::squared_to_pairwise(d, true)),
+              (std::vector<std::pair<int, int>>{{0, 1}, {0, 2}, {1, 2}}));
+    EXPECT_EQ(pairs_of(phylo::series::squared_to_pairwise(d, false)),
+              (std::vector<std::pair<int, int>>{{1, 2}, {0, 1}, {0, 2}}));
+}
+
+TEST(PairList, EmptyForOneObject) {
+    EXPECT_TRUE(phylo::series::squared_to_pairwise(RealMatrix(1, 0.0), false).empty());
+    EXPECT_TRUE(phylo::series::squared_to_pairwise(RealMatrix(1, 0.0), true).empty());
+}
+
+TEST(PairList, LeanHeapSortMakesTheSameMovesAsTheHeapSort) {
+    std::mt19937 random(7);
+    for (std::size_t m : {0u, 1u, 2u, 3u, 9u, 64u, 1000u, 4099u}) {
+        std::vector<PairwiseDistance> records(m);
+        for (std::size_t p = 0; p < m; ++p) {
+            const int roll = static_cast<int>(random() % 9);
+            const double d = roll == 0 ? nan_value : roll == 1 ? -0.0 : static_cast<double>(random() % 4);
+            records[p] = {d, static_cast<std::int32_t>(p), 0};
+        }
+        phylo::HeapPositions<PairwiseDistance> heap(m);
+        for (std::size_t p = 0; p < m; ++p) heap[p + 1] = records[p];
+        const auto key = [](const PairwiseDistance& r) { return r.distance; };
+        phylo::heap_sort(records.data(), m, key);
+        phylo::lean_heap_sort(heap.data(), m, key);
+        for (std::size_t p = 0; p < m; ++p) ASSERT_EQ(heap[p + 1].first, records[p].first) << "m=" << m;
+    }
+}
+
+// Random matrices: tie-free, with chance ties (four decimals) and tie-heavy
+// (a handful of values); asymmetric, so that the lower triangle changes the
+// row sums but never the distances.
+RealMatrix random_matrix(std::mt19937& random, std::size_t n, int kind) {
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    RealMatrix d(n, 0.0);
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t k = 0; k < n; ++k) {
+            if (i == k) continue;
+            const double u = uniform(random);
+            d(i, k) = kind == 0 ? u : kind == 1 ? std::round(u * 1e4) / 1e4 : std::round(u * 4) / 4;
+        }
+    return d;
+}
+
+TEST(PairList, AgreesWithTheLiteralSortOnRandomMatrices) {
+    std::mt19937 random(11);
+    for (int kind = 0; kind < 3; ++kind)
+        for (bool row_sums : {false, true}) {
+            const RealMatrix d = random_matrix(random, 60, kind);
+            const PairwiseDistances expected = literal_pairwise(d, row_sums);
+            const PairwiseDistances actual = phylo::series::squared_to_pairwise(d, row_sums);
+            EXPECT_EQ(records_of(expected), records_of(actual)) << "kind " << kind << " row sums " << row_sums;
+        }
+}
+
+TEST(PairList, AgreesWithTheLiteralSortWithNotANumber) {
+    std::mt19937 random(12);
+    RealMatrix d = random_matrix(random, 30, 2);
+    d(3, 17) = nan_value;
+    d(20, 4) = nan_value;  // lower triangle: only the row sums see it
+    for (bool row_sums : {false, true})
+        EXPECT_EQ(records_of(literal_pairwise(d, row_sums)),
+                  records_of(phylo::series::squared_to_pairwise(d, row_sums)));
+}
+
+TEST(PairList, AgreesWithTheLiteralSortOnMillionsOfPairs) {
+    // Enough distinct keys to be ranked by sorting rather than by table:
+    // uniform doubles (all distinct), and six decimals (chance ties) with
+    // row-sum pre-ordering.
+    std::mt19937 random(13);
+    for (int decimals : {0, 6}) {
+        std::uniform_real_distribution<double> uniform(0.0, 1.0);
+        RealMatrix d(1500, 0.0);
+        for (std::size_t i = 0; i < d.size(); ++i)
+            for (std::size_t j = i + 1; j < d.size(); ++j) {
+                const double u = uniform(random);
+                d(i, j) = d(j, i) = decimals == 0 ? u : std::round(u * 1e6) / 1e6;
+            }
+        const bool row_sums = decimals > 0;
+        EXPECT_EQ(pairs_of(literal_pairwise(d, row_sums)), pairs_of(phylo::series::squared_to_pairwise(d, row_sums)))
+            << decimals;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The link counts
+
+TEST(LinkCounts, FollowADenseTableThroughLinksAndAbsorptions) {
+    std::mt19937 random(21);
+    const std::size_t n = 300;
+    phylo::series::LinkCounts counts(n);
+    std::vector<std::vector<std::uint64_t>> dense(n, std::vector<std::uint64_t>(n, 0));
+    std::vector<int> alive(n);
+    for (std::size_t c = 0; c < n; ++c) alive[c] = static_cast<int>(c);
+    for (int step = 0; step < 40000 && alive.size() > 1; ++step) {
+        const std::size_t x = random() % alive.size(), y = random() % alive.size();
+        if (x == y) continue;
+        int a = alive[x], b = alive[y];
+        if (random() % 50 != 0) {
+            const std::uint64_t expected = ++dense[a][b];
+            dense[b][a] = expected;
+            ASSERT_EQ(counts.add_link(a, b), expected) << "step " << step;
+            continue;
+        }
+        if (a > b) std::swap(a, b);
+        counts.absorb(a, b);
+        for (int c : alive) {
+            dense[b][c] += dense[a][c];
+            dense[c][b] = dense[b][c];
+        }
+        alive.erase(std::find(alive.begin(), alive.end(), a));
+    }
+    // Every surviving count, read back by adding one more link.
+    for (int a : alive)
+        for (int b : alive) {
+            if (a < b) {
+                ASSERT_EQ(counts.add_link(a, b), dense[a][b] + 1) << a << "," << b;
+            }
+        }
+}
+
+// ---------------------------------------------------------------------------
+// The series
+
+TEST(GlcSeries, FusesIncrementallyTestingOnlyTheGrownPair) {
+    // d(A,B) = 1, d(B,C) = 2, d(A,C) = 3 at threshold 2: (A,B) fuses at
+    // once; (B,C) brings one link of two between {A,B} and {C}.
+    const RealMatrix d = from_upper(3, {1, 3, 2});
+    EXPECT_EQ(*glc(d, 1, 2.0, 0.1, 0.5)[0], (Partition{0, 0, 0}));
+    EXPECT_EQ(*glc(d, 1, 2.0, 0.1, 0.6)[0], (Partition{0, 0, 1}));
+}
+
+TEST(GlcSeries, SingleAndCompleteLinkage) {
+    // A chain 0 - 1 - 2 - 3 of short links; the far pairs are long.
+    const RealMatrix d = from_upper(4, {1, 5, 6, 1, 5, 1});
+    EXPECT_EQ(*glc(d, 1, 1.0, 1.0, 0.0)[0], (Partition{0, 0, 0, 0}));
+    // Complete linkage: (0,1) fuses and (2,3) fuses; (1,2) alone is one link of four.
+    EXPECT_EQ(*glc(d, 1, 1.0, 1.0, 1.0)[0], (Partition{0, 0, 1, 1}));
+    // Once every pair is consumed everything is one group.
+    EXPECT_EQ(*glc(d, 1, 6.0, 1.0, 1.0)[0], (Partition{0, 0, 0, 0}));
+    // At 5 the pairs (0,2) and (1,3) are consumed as well: three of four links.
+    EXPECT_EQ(*glc(d, 1, 5.0, 1.0, 1.0)[0], (Partition{0, 0, 1, 1}));
+    EXPECT_EQ(*glc(d, 1, 5.0, 1.0, 0.75)[0], (Partition{0, 0, 0, 0}));
+}
+
+TEST(GlcSeries, NumbersGroupsByTheirHighestMember) {
+    // {0, 3}, {1}, {2, 4}: highest members 3, 1, 4.
+    const RealMatrix d = from_upper(5, {9, 9, 1, 9, 9, 9, 9, 9, 1, 9});
+    EXPECT_EQ(*glc(d, 1, 1.0, 1.0, 0.0)[0], (Partition{1, 0, 2, 1, 2}));
+}
+
+TEST(GlcSeries, SharesThePartitionWhereNothingFused) {
+    // Thresholds 0, 1, 2, 3, 4, 5: (0,1) fuses at 1; at 3 the pairs (0,2) and
+    // (1,2) are consumed (one link of two each at F = 1, the second makes two
+    // of two: fusion); nothing is consumed at 2, 4 and 5.
+    const RealMatrix d = from_upper(3, {1, 3, 3});
+    const PartitionSet s = glc(d, 6, 0.0, 1.0, 1.0);
+    EXPECT_EQ(*s[0], (Partition{0, 1, 2}));
+    EXPECT_EQ(*s[1], (Partition{0, 0, 1}));
+    EXPECT_NE(s[1], s[0]);
+    EXPECT_EQ(s[2], s[1]);
+    EXPECT_EQ(*s[3], (Partition{0, 0, 0}));
+    EXPECT_NE(s[3], s[2]);
+    EXPECT_EQ(s[4], s[3]);
+    EXPECT_EQ(s[5], s[3]);
+    // Pairs consumed without a fusion: at F = 1 and threshold 2 of a
+    // three-object matrix where (0,2) joins {0,1} and {2} only halfway.
+    const PartitionSet t = glc(from_upper(3, {1, 2, 5}), 3, 0.0, 1.0, 1.0);
+    EXPECT_EQ(t[2], t[1]);
+}
+
+TEST(GlcSeries, OneObjectSharesItsOnlyPartition) {
+    const PartitionSet s = glc(RealMatrix(1, 0.0), 4, 0.0, 0.5, 0.5);
+    EXPECT_EQ(*s[0], (Partition{0}));
+    for (std::size_t k = 1; k < s.size(); ++k) EXPECT_EQ(s[k], s[0]);
+}
+
+TEST(GlcSeries, ThresholdsAreAccumulatedByRepeatedAddition) {
+    // 0.1 + 0.1 + 0.1 = 0.30000000000000004 reaches 0.3 at index 3; the
+    // eighth sum is 0.7999999999999999, so 0.8 waits for index 9.
+    const PartitionSet at_03 = glc(from_upper(2, {0.3}), 5, 0.0, 0.1, 0.5);
+    EXPECT_EQ(*at_03[2], (Partition{0, 1}));
+    EXPECT_EQ(*at_03[3], (Partition{0, 0}));
+    const PartitionSet at_08 = glc(from_upper(2, {0.8}), 10, 0.0, 0.1, 0.5);
+    EXPECT_EQ(*at_08[8], (Partition{0, 1}));
+    EXPECT_EQ(*at_08[9], (Partition{0, 0}));
+    // A distance equal to the threshold is consumed there.
+    EXPECT_EQ(*glc(from_upper(2, {0.25}), 1, 0.25, 0.1, 1.0)[0], (Partition{0, 0}));
+}
+
+TEST(GlcSeries, TieOrderDecidesWhereTheFastPathMustNotGuess) {
+    // Distances 2, 1, 2, 1, 2, 1: the list starts (0,2), (2,3), (1,2). At
+    // threshold 1 and F = 0.6, (0,2) fuses; (2,3) and (1,2) each bring one
+    // link of two to {0,2}. Consumed in another order, (1,2) would fuse first.
+    const RealMatrix d = from_upper(4, {2, 1, 2, 1, 2, 1});
+    EXPECT_EQ(*glc(d, 1, 1.0, 1.0, 0.6)[0], (Partition{1, 0, 1, 2}));
+}
+
+TEST(GlcSeries, RangeErrors) {
+    const RealMatrix d = from_upper(3, {1, 2, 3});
+    const auto fails = [&](double start, double step, double fraction, std::size_t count, const std::string& message) {
+        PartitionSet result(count);
+        try {
+            phylo::series::glc_series(d, false, result, start, step, fraction);
+            ADD_FAILURE() << "no failure, expected " << message;
+        } catch (const phylo::RangeError& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+    };
+    fails(0.0, 0.1, -0.5, 2, "fraction of links -0.5 outside 0 .. 1");
+    fails(0.0, 0.1, 1.5, 2, "fraction of links 1.5 outside 0 .. 1");
+    fails(0.0, 0.1, nan_value, 2, "fraction of links nan outside 0 .. 1");
+    fails(-0.1, 0.1, 0.5, 2, "threshold outside 0 .. largest double: -0.1");
+    fails(-0.1, 0.1, 0.5, 0, "threshold outside 0 .. largest double: -0.1");
+    fails(1e308, 1e308, 0.5, 3, "threshold outside 0 .. largest double: inf");
+    fails(0.5, -0.3, 0.5, 3, "threshold outside 0 .. largest double: -0.09999999999999998");
+    PartitionSet empty;
+    phylo::series::glc_series(d, false, empty, 0.0, 0.1, 0.5);
+    EXPECT_TRUE(empty.empty());
+}
+
+TEST(GlcSeries, AgreesWithTheLiteralProcedureOnRandomMatrices) {
+    std::mt19937 random(5);
+    for (int round = 0; round < 8; ++round)
+        for (int kind = 0; kind < 3; ++kind) {
+            const RealMatrix d = random_matrix(random, 25 + 5 * static_cast<std::size_t>(round), kind);
+            for (bool row_sums : {false, true})
+                for (double fraction : {0.0, 0.3, 0.5, 1.0})
+                    for (double step : {0.025, 0.004}) {
+                        const std::string what = "round " + std::to_string(round) + " kind " + std::to_string(kind) +
+                                                 " row sums " + std::to_string(row_sums) +
+                                                 " F " + std::to_string(fraction) + " step " + std::to_string(step);
+                        expect_same_series(literal_glc(d, row_sums, 41, 0.0, step, fraction),
+                                           glc(d, 41, 0.0, step, fraction, row_sums), what);
+                    }
+        }
+}
+
+TEST(GlcSeries, AgreesWithTheLiteralProcedureOnALargerMatrix) {
+    std::mt19937 random(15);
+    const RealMatrix d = random_matrix(random, 400, 0);
+    for (double fraction : {0.5, 1.0})
+        expect_same_series(literal_glc(d, false, 21, 0.0, 0.05, fraction), glc(d, 21, 0.0, 0.05, fraction),
+                           "F " + std::to_string(fraction));
+}
+
+TEST(GlcSeries, AgreesWithTheLiteralProcedureOnChanceTiesAtSmallThresholds) {
+    // Few consumed pairs with five-decimal distances: the equal ones mostly
+    // join unrelated clusters, so their order cannot matter, and sometimes
+    // they do not.
+    std::mt19937 random(8);
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    for (int round = 0; round < 6; ++round) {
+        RealMatrix d(150, 0.0);
+        for (std::size_t i = 0; i < d.size(); ++i)
+            for (std::size_t j = i + 1; j < d.size(); ++j) d(i, j) = d(j, i) = std::round(uniform(random) * 1e5) / 1e5;
+        for (bool row_sums : {false, true})
+            for (double fraction : {0.3, 0.5, 1.0})
+                expect_same_series(literal_glc(d, row_sums, 41, 0.0, 0.0005, fraction),
+                                   glc(d, 41, 0.0, 0.0005, fraction, row_sums),
+                                   "round " + std::to_string(round) + " F " + std::to_string(fraction));
+    }
+}
+
+TEST(GlcSeries, AgreesWithTheLiteralProcedureWithNotANumberAndInfinities) {
+    std::mt19937 random(6);
+    RealMatrix d = random_matrix(random, 30, 2);
+    d(2, 9) = nan_value;
+    d(4, 5) = -std::numeric_limits<double>::infinity();
+    d(6, 7) = std::numeric_limits<double>::infinity();
+    d(8, 10) = -0.0;
+    d(1, 3) = 0.0;
+    // NaN below the diagonal reaches only the row sums.
+    RealMatrix below = random_matrix(random, 30, 2);
+    below(9, 2) = nan_value;
+    for (const RealMatrix* m : {&d, &below})
+        for (bool row_sums : {false, true})
+            for (double fraction : {0.0, 0.5, 1.0})
+                expect_same_series(literal_glc(*m, row_sums, 9, 0.0, 0.125, fraction),
+                                   glc(*m, 9, 0.0, 0.125, fraction, row_sums), "F " + std::to_string(fraction));
+}
+
+}  // namespace
