@@ -161,6 +161,12 @@ TEST(Alignment, ObjectsMissingOnEitherSideAreNamed) {
               "/d/two.txt: no line for the object C of /d/three.txt (line 3); both inputs must hold the same objects");
     EXPECT_EQ(failure([&] { align_reference(two, three); }),
               "/d/two.txt: no row for the object C of /d/three.txt (line 3); both inputs must hold the same objects");
+    // A label from a binary file or an endless line is cut short.
+    const LabelledPartition endless =
+        read_partition_column(text(std::string(100, 'A') + "\tx\n", "/d/long.txt"), 1, "-k");
+    EXPECT_EQ(failure([&] { align_reference(endless, two); }),
+              "/d/two.txt: no line for the object " + std::string(60, 'A') +
+                  "... (100 characters) of /d/long.txt (line 1); both inputs must hold the same objects");
     // A report label with a space can never be in a partition file.
     const LabelledPartition spaced = read_cluster_report(text(header + row("E coli", 6, " 0"))).front();
     const LabelledPartition cleaned = read_partition_column(text("E coli\tx\n", "/d/r.txt"), 1, "-r");

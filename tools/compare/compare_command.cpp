@@ -89,7 +89,8 @@ CompareOptions parse_options(const std::vector<std::string>& arguments) {
 InputText read_input(const std::string& name, std::istream& standard_input) {
     if (name == "-") return read_lines(standard_input, "standard input");
     std::error_code ignored;
-    const std::string path = std::filesystem::absolute(name, ignored).string();
+    std::string path = std::filesystem::absolute(name, ignored).string();
+    if (path.empty()) path = name;
     if (std::filesystem::is_directory(name, ignored)) throw InputError("cannot read " + path + ": it is a folder");
     if (!std::filesystem::exists(name, ignored))
         throw InputError("cannot open " + path + ": no such file; check the name");

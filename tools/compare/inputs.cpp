@@ -18,6 +18,14 @@ std::string line_of(const InputText& input, std::size_t line) {
     return input.name + ": line " + std::to_string(line);
 }
 
+// A label or token as a message shows it: whole when it is short, else its
+// beginning, so that a binary file or an endless line cannot flood the screen.
+std::string shown(std::string_view text) {
+    constexpr std::size_t longest = 60;
+    if (text.size() <= longest) return std::string(text);
+    return std::string(text.substr(0, longest)) + "... (" + std::to_string(text.size()) + " characters)";
+}
+
 std::string fields_count(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " field" : " fields");
 }
@@ -199,10 +207,10 @@ std::vector<LabelledPartition> read_cluster_report(const InputText& input) {
         if (label.empty()) throw InputError(line_of(input, line) + ": the object label is empty");
         const std::string number = cluster_number(fields[1]);
         if (number.empty())
-            throw InputError(line_of(input, line) + ": the cluster number '" + fields[1] +
+            throw InputError(line_of(input, line) + ": the cluster number '" + shown(fields[1]) +
                              "' is not a whole number as tarvix prints it (like 3.00000000)");
         if (const auto [at, fresh] = seen.emplace(label, line); !fresh)
-            throw InputError(line_of(input, line) + ": the label " + label + " appears again (first on line " +
+            throw InputError(line_of(input, line) + ": the label " + shown(label) + " appears again (first on line " +
                              std::to_string(at->second) + "); each object may appear once per table");
         ReportTable& table = tables.back();
         table.labels.push_back(label);
@@ -248,7 +256,7 @@ LabelledPartition read_partition_column(const InputText& input, std::size_t colu
         std::string label = clean_field(fields[0]);
         if (label.empty()) throw InputError(line_of(input, line) + ": the object label is empty");
         if (const auto [at, fresh] = seen.emplace(label, line); !fresh)
-            throw InputError(line_of(input, line) + ": the label " + label + " appears again (first on line " +
+            throw InputError(line_of(input, line) + ": the label " + shown(label) + " appears again (first on line " +
                              std::to_string(at->second) + "); each object may appear only once");
         std::string group = clean_field(fields[column]);
         const auto [at, fresh] = groups.emplace(group, partition.group_names.size());
@@ -270,7 +278,7 @@ std::vector<std::size_t> align_reference(const LabelledPartition& clustering, co
         const std::string& label = clustering.labels[i];
         const auto found = reference_index.find(label);
         if (found == reference_index.end())
-            throw InputError(reference.origin + ": no line for the object " + label + " of " + clustering.origin +
+            throw InputError(reference.origin + ": no line for the object " + shown(label) + " of " + clustering.origin +
                              " (line " + std::to_string(clustering.lines[i]) + ")" + label_hint(label) +
                              "; both inputs must hold the same objects");
         group_of.push_back(reference.group_of[found->second]);
@@ -282,7 +290,7 @@ std::vector<std::size_t> align_reference(const LabelledPartition& clustering, co
         for (std::size_t i = 0; i < reference.labels.size(); ++i) {
             const std::string& label = reference.labels[i];
             if (!clustering_index.contains(label))
-                throw InputError(clustering.origin + ": no row for the object " + label + " of " + reference.origin +
+                throw InputError(clustering.origin + ": no row for the object " + shown(label) + " of " + reference.origin +
                                  " (line " + std::to_string(reference.lines[i]) + ")" + label_hint(label) +
                                  "; both inputs must hold the same objects");
         }
