@@ -1,6 +1,7 @@
 # Installation and the Debian package.
 #
 #   cmake --install build --prefix P   installs P/bin/tarvix, P/bin/tarvix-plot,
+#                                      P/bin/tarvix-compare,
 #                                      their manual pages and the example data
 #   (cd build && cpack -G DEB)         builds tarvix_<version>_<arch>.deb
 #
@@ -8,11 +9,11 @@
 
 include(GNUInstallDirs)
 
-install(TARGETS tarvix tarvix-plot RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tarvix tarvix-plot tarvix-compare RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Manual pages go in compressed, as Debian's man expects them; gzip -n keeps
 # the package reproducible (no name or time stamp in the archive).
-set(TARVIX_MAN_PAGES tarvix.1 tarvix-plot.1)
+set(TARVIX_MAN_PAGES tarvix.1 tarvix-plot.1 tarvix-compare.1)
 find_program(TARVIX_GZIP gzip)
 foreach(page ${TARVIX_MAN_PAGES})
   set(source ${PROJECT_SOURCE_DIR}/man/${page})
@@ -61,7 +62,8 @@ distances by threshold clustering with a fraction-of-links fusion rule,
 chooses the threshold that best matches reference taxonomies, tests that
 choice by jackknifing the taxa, rates clusters, corrects reference partitions
 and clusters under the guidance of a reference.
-tarvix-plot draws its threshold and jackknife tables as SVG pictures.")
+tarvix-plot draws its threshold and jackknife tables as SVG pictures.
+tarvix-compare shows which reference groups a clustering merges and splits.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
