@@ -2,6 +2,7 @@
 // (-g), one group number per object and reference partition, and the
 // partition similarity report (-r), whose inputs are partition tables.
 #include "driver/report_modes.hpp"
+#include "driver/series.hpp"
 #include "phylo/errors.hpp"
 #include "phylo/graph/guided.hpp"
 #include "phylo/io/partition_file.hpp"
@@ -30,7 +31,7 @@ public:
             const phylo::Partition guided = phylo::graph::guided_clustering(
                 matrix.matrix, *reference, static_cast<phylo::graph::GraphType>(s.graph_kind),
                 static_cast<phylo::graph::TrimmingType>(s.trimming), s.long_edges == 1,
-                static_cast<phylo::graph::MergingType>(s.merging), context_.out);
+                static_cast<phylo::graph::MergingType>(s.merging), graph_writer(context_));
             if (guided.size() != matrix.size())
                 throw phylo::SizeError(phylo::size_error::refno_chars, "guided partition of another length");
             for (std::size_t i = 0; i < guided.size(); ++i) groups.rows[i].push_back(guided[i]);

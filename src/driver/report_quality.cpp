@@ -77,8 +77,13 @@ private:
         const phylo::PartitionSet references = phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
         if (references.empty()) throw phylo::RangeError("the reference partition file has no partition column");
         context_.out.flush();  // progress lines on standard error follow what is printed so far
+        // One line per pass on standard error, the pass number and the
+        // conflict count each with a leading blank: " 1  12".
+        const auto write_pass = [&err = context_.err](std::int64_t pass, std::int64_t conflicts) {
+            err << phylo::io::print::integer_image(pass) << ' ' << phylo::io::print::integer_image(conflicts) << '\n';
+        };
         return {std::make_shared<const phylo::Partition>(
-            phylo::correction::correct_reference(matrix.matrix, *references.front(), context_.err))};
+            phylo::correction::correct_reference(matrix.matrix, *references.front(), write_pass))};
     }
 };
 

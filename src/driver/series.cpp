@@ -4,6 +4,7 @@
 
 #include "phylo/io/number_images.hpp"
 #include "phylo/errors.hpp"
+#include "phylo/io/print.hpp"
 #include "phylo/series/glc_series.hpp"
 #include "phylo/series/qt_series.hpp"
 #include "phylo/graph/shortest_paths.hpp"
@@ -11,7 +12,11 @@
 namespace tarvix {
 
 void transform_if_asked(const RunContext& context, phylo::Squared& matrix) {
-    if (context.settings.shortest_paths) phylo::graph::to_shortest_paths(matrix.matrix, context.out);
+    if (context.settings.shortest_paths) phylo::graph::to_shortest_paths(matrix.matrix, graph_writer(context));
+}
+
+phylo::graph::GraphObserver graph_writer(const RunContext& context) {
+    return [&out = context.out](const phylo::BooleMatrix& graph) { phylo::io::print::put(out, graph); };
 }
 
 phylo::PartitionSet threshold_series(const RunContext& context, const phylo::RealMatrix& distances,

@@ -6,8 +6,13 @@
 #include <cstddef>
 
 #include "driver/report.hpp"
+#include "phylo/graph/builders.hpp"
 
 namespace tarvix {
+
+// Writes each relative neighbourhood graph an engine builds to the report
+// output, where users have always found it.
+phylo::graph::GraphObserver graph_writer(const RunContext& context);
 
 // With -y, replaces the matrix's distances by their shortest-path lengths.
 void transform_if_asked(const RunContext& context, phylo::Squared& matrix);

@@ -6,11 +6,22 @@
 #include <cstdint>
 #include <vector>
 
+#include "phylo/graph/builders.hpp"
 #include "phylo/heap_sort.hpp"
+#include "phylo/io/print.hpp"
 #include "phylo/series/pair_list.hpp"
 #include "phylo/types.hpp"
 
 namespace tarvix_test {
+
+// The relative neighbourhood graphs an engine reports, written as the
+// command line writes them.
+struct WrittenGraphs {
+    phylo::io::Output out;
+    phylo::graph::GraphObserver observer() {
+        return [this](const phylo::BooleMatrix& graph) { phylo::io::print::put(out, graph); };
+    }
+};
 
 inline phylo::RealMatrix matrix(const std::vector<std::vector<double>>& rows) {
     phylo::RealMatrix m(rows.size());

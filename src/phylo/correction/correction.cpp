@@ -397,7 +397,7 @@ void sort_by_scores(ScoreTable& scores) {
     heap_sort(scores.data(), scores.size(), [](const ObjectScore& s) { return s.score; });
 }
 
-Partition correct_reference(const RealMatrix& distances, const Partition& reference, std::ostream& progress) {
+Partition correct_reference(const RealMatrix& distances, const Partition& reference, const PassReport& report) {
     if (distances.size() != reference.size())
         throw SizeError(size_error::real_chars, "phylo-correction:232");
     if (reference.empty()) throw IndexError("reference correction of an empty partition");
@@ -415,7 +415,7 @@ Partition correct_reference(const RealMatrix& distances, const Partition& refere
         if (seen.seen_before(working)) throw RangeError("reference correction did not converge");
         const std::int64_t conflict_count = score_triples(rows, working, largest, scores);
         sort_by_scores(scores);
-        progress << io::print::integer_image(pass) << ' ' << io::print::integer_image(conflict_count) << '\n';
+        if (report) report(pass, conflict_count);
         if (conflict_count == 0) return working;
         if (pass == pass_limit) throw RangeError("reference correction did not converge");
         Moves(rows, scores, working).run();

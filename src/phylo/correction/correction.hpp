@@ -5,7 +5,7 @@
 #pragma once
 
 #include <cstdint>
-#include <ostream>
+#include <functional>
 #include <vector>
 
 #include "phylo/types.hpp"
@@ -37,14 +37,15 @@ void sort_by_scores(ScoreTable& scores);
 
 // Moves objects, most involved first, out of their group or into the group of
 // a conflicting outsider, pass after pass, until a pass finds no conflict.
-// Writes one progress line per pass to progress: the pass number and the
-// conflict count, each with a leading blank (" 1  12"). The result is
+// Tells report about every pass, after its scoring: the pass number (from 1)
+// and the number of conflicts it found. The result is
 // numbered 0..G-1 in order of first occurrence along the objects. Throws
 // SizeError when the partition and the matrix differ in size, IndexError for
 // an empty partition, and RangeError ("reference correction did not
 // converge") when a pass would start from a partition an earlier pass
 // started from (the passes would repeat forever; nothing is computed or
 // written for that pass), or when 10 n + 100 passes leave conflicts.
-Partition correct_reference(const RealMatrix& distances, const Partition& reference, std::ostream& progress);
+using PassReport = std::function<void(std::int64_t pass, std::int64_t conflicts)>;
+Partition correct_reference(const RealMatrix& distances, const Partition& reference, const PassReport& report = {});
 
 }  // namespace phylo::correction

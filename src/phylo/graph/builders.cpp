@@ -1,13 +1,11 @@
 #include "phylo/graph/builders.hpp"
 
 #include <algorithm>
-#include <cstring>
-#include <string>
+#include <limits>
 
 #include "phylo/errors.hpp"
 #include "phylo/graph/edges.hpp"
 #include "phylo/ranges.hpp"
-#include "phylo/graph/shortest_paths.hpp"
 #include "phylo/graph/simd.hpp"
 #include "phylo/io/number_images.hpp"
 
@@ -35,6 +33,32 @@ double larger(double a, double b) { return a < b ? b : a; }
 using simd::Lanes;
 using simd::load;
 constexpr std::size_t lanes = simd::width;
+
+// True when some object k other than i and j has d(i, k) < d and d(j, k) < d.
+// Blocks of k are screened without branches, two at a time: some k of the
+// block has both iff the least d(j, k) among those with d(i, k) < d is below
+// d (NaN never is). Only a block that passes is looked at one by one.
+bool has_witness(const double* row_i, const double* row_j, double d, std::size_t i, std::size_t j,
+                 std::size_t n) {
+    constexpr std::size_t block = 16;
+    constexpr double none = std::numeric_limits<double>::infinity();
+    const Lanes limit = {d, d};
+    for (std::size_t k0 = 0; k0 < n; k0 += block) {
+        const std::size_t k1 = std::min(n, k0 + block);
+        std::size_t k = k0;
+        Lanes least = {none, none};
+        for (; k + lanes <= k1; k += lanes) {
+            const Lanes candidate = load(row_i + k) < limit ? load(row_j + k) : least;
+            least = candidate < least ? candidate : least;
+        }
+        bool hit = least[0] < d || least[1] < d;
+        for (; k < k1; ++k) hit = hit || (row_i[k] < d && row_j[k] < d);
+        if (!hit) continue;
+        for (k = k0; k < k1; ++k)
+            if (k != i && k != j && row_i[k] < d && row_j[k] < d) return true;
+    }
+    return false;
+}
 
 // The search for Gabriel witnesses: for a pair i < j, some k other than i
 // and j with d(i, k)^2 + d(j, k)^2 < d(i, j)^2, rows i and j read in full.
@@ -149,6 +173,20 @@ BooleMatrix build_gg(const RealMatrix& distances) {
     return graph;
 }
 
+BooleMatrix build_rng(const RealMatrix& distances) {
+    require_distances(distances);
+    const std::size_t n = distances.size();
+    BooleMatrix graph(n, false);
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        for (std::size_t j = i + 1; j < n; ++j) {
+            const bool edge = !has_witness(distances.row(i), distances.row(j), distances(i, j), i, j, n);
+            graph.set(i, j, edge);
+            graph.set(j, i, edge);
+        }
+    }
+    return graph;
+}
+
 BooleMatrix build_msn(const RealMatrix& distances) {
     const BooleMatrix tree = build_mst(distances);
     std::vector<double> longest = longest_edges(tree, distances, ReplaceUnknownType::MEDIAN);
@@ -158,17 +196,22 @@ BooleMatrix build_msn(const RealMatrix& distances) {
     });
 }
 
-BooleMatrix build_graph(const RealMatrix& distances, GraphType kind, io::Output& out) {
+BooleMatrix build_graph(const RealMatrix& distances, GraphType kind, const GraphObserver& on_rng) {
+    const auto observed_rng = [&] {
+        BooleMatrix graph = build_rng(distances);
+        if (on_rng) on_rng(graph);
+        return graph;
+    };
     switch (kind) {
         case GraphType::NNG: return build_nng(distances);
         case GraphType::MST: return build_mst(distances);
-        case GraphType::RNG: return build_rng(distances, out);
+        case GraphType::RNG: return observed_rng();
         case GraphType::GG: return build_gg(distances);
         case GraphType::RNG_SOIG: {
             // The sphere-of-influence graph comes first, so that its range
             // errors stop the run before the neighbourhood graph is written.
             const BooleMatrix soig = build_soig(distances);
-            return conjunction(build_rng(distances, out), soig);
+            return conjunction(observed_rng(), soig);
         }
         case GraphType::SOIG: return build_soig(distances);
         case GraphType::MSN: return build_msn(distances);

@@ -5,9 +5,9 @@
 // lie in 0 .. the largest double (RangeError otherwise).
 #pragma once
 
+#include <functional>
 #include <vector>
 
-#include "phylo/io/output.hpp"
 #include "phylo/types.hpp"
 
 namespace phylo::graph {
@@ -15,9 +15,19 @@ namespace phylo::graph {
 // The proximity graphs, in the order of their position numbers 0 .. 6.
 enum class GraphType { NNG, MST, RNG, GG, RNG_SOIG, SOIG, MSN };
 
-// The graph of the given kind. RNG and RNG_SOIG write the relative
-// neighbourhood graph to out as they build it.
-BooleMatrix build_graph(const RealMatrix& distances, GraphType kind, io::Output& out);
+// Told each relative neighbourhood graph as soon as it is built, before it
+// is used (the command line writes it out there).
+using GraphObserver = std::function<void(const BooleMatrix&)>;
+
+// The graph of the given kind. For RNG and RNG_SOIG, on_rng is told the
+// relative neighbourhood graph (for RNG_SOIG after the sphere-of-influence
+// graph, so that its range errors come first).
+BooleMatrix build_graph(const RealMatrix& distances, GraphType kind, const GraphObserver& on_rng = {});
+
+// Relative neighbourhood graph: i and j are joined unless some third object
+// k has max(d(i, k), d(j, k)) < d(i, j). Rows i and j are read in full, so
+// both triangles count.
+BooleMatrix build_rng(const RealMatrix& distances);
 
 // Nearest-neighbour graph: i and j are joined when one is a nearest neighbour
 // of the other, ties included.

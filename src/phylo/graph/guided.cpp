@@ -33,11 +33,12 @@ void keep_supported_and_short_edges(BooleMatrix& graph, const BooleMatrix& guide
 }  // namespace
 
 Partition guided_clustering(const RealMatrix& distances, const Partition& guide, GraphType kind,
-                            TrimmingType trimming, bool long_edges, MergingType merging, io::Output& out) {
+                            TrimmingType trimming, bool long_edges, MergingType merging,
+                            const GraphObserver& on_rng) {
     if (guide.size() != distances.size())
         throw SizeError(size_error::real_chars, "phylo-graph: guide partition of " + io::print::decimal(guide.size()) +
                                                     " objects for distances of " + io::print::decimal(distances.size()));
-    BooleMatrix graph = build_graph(distances, kind, out);
+    BooleMatrix graph = build_graph(distances, kind, on_rng);
     const BooleMatrix together = partition_to_adjacency(guide);
     if (long_edges)
         keep_supported_and_short_edges(graph, together, distances);

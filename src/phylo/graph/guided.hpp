@@ -6,7 +6,6 @@
 #pragma once
 
 #include "phylo/graph/builders.hpp"
-#include "phylo/io/output.hpp"
 #include "phylo/types.hpp"
 
 namespace phylo::graph {
@@ -15,12 +14,13 @@ enum class TrimmingType { NONE, Z_SCORE };
 enum class MergingType { MAXIMUM, MAX_MIN, NONE };
 
 // The guided clustering of the objects; groups are numbered from 0 in
-// ascending order of their lowest object. The RNG graph kinds write the
-// relative neighbourhood graph to out. Throws SizeError when the guide does
+// ascending order of their lowest object. With the RNG graph kinds, on_rng
+// is told the relative neighbourhood graph. Throws SizeError when the guide does
 // not have one entry per object, and RangeError for distances, longest
 // supported edges (none when the guide supports no edge), medians, limits or
 // diameters outside 0 .. the largest double.
 Partition guided_clustering(const RealMatrix& distances, const Partition& guide, GraphType kind,
-                            TrimmingType trimming, bool long_edges, MergingType merging, io::Output& out);
+                            TrimmingType trimming, bool long_edges, MergingType merging,
+                            const GraphObserver& on_rng = {});
 
 }  // namespace phylo::graph

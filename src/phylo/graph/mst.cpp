@@ -5,7 +5,7 @@
 #include "phylo/graph/disjoint_sets.hpp"
 #include "phylo/graph/builders.hpp"
 #include "phylo/ranges.hpp"
-#include "phylo/series/pair_list_order.hpp"
+#include "phylo/series/pair_list.hpp"
 #include "phylo/series/pair_list.hpp"
 
 namespace phylo::graph {

@@ -1,12 +1,11 @@
 #include "phylo/graph/shortest_paths.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
-#include <string>
 #include <vector>
 
 #include "phylo/errors.hpp"
+#include "phylo/graph/builders.hpp"
 #include "phylo/ranges.hpp"
 #include "phylo/graph/simd.hpp"
 #include "phylo/io/number_images.hpp"
@@ -19,43 +18,6 @@ using simd::load;
 using simd::store;
 constexpr std::size_t lanes = simd::width;
 
-
-// True when some object k other than i and j has d(i, k) < d and d(j, k) < d.
-// Blocks of k are screened without branches, two at a time: some k of the
-// block has both iff the least d(j, k) among those with d(i, k) < d is below
-// d (NaN never is). Only a block that passes is looked at one by one.
-bool has_witness(const double* row_i, const double* row_j, double d, std::size_t i, std::size_t j,
-                 std::size_t n) {
-    constexpr std::size_t block = 16;
-    constexpr double none = std::numeric_limits<double>::infinity();
-    const Lanes limit = {d, d};
-    for (std::size_t k0 = 0; k0 < n; k0 += block) {
-        const std::size_t k1 = std::min(n, k0 + block);
-        std::size_t k = k0;
-        Lanes least = {none, none};
-        for (; k + lanes <= k1; k += lanes) {
-            const Lanes candidate = load(row_i + k) < limit ? load(row_j + k) : least;
-            least = candidate < least ? candidate : least;
-        }
-        bool hit = least[0] < d || least[1] < d;
-        for (; k < k1; ++k) hit = hit || (row_i[k] < d && row_j[k] < d);
-        if (!hit) continue;
-        for (k = k0; k < k1; ++k)
-            if (k != i && k != j && row_i[k] < d && row_j[k] < d) return true;
-    }
-    return false;
-}
-
-void write_graph(const BooleMatrix& graph, io::Output& out) {
-    const std::size_t n = graph.size();
-    std::string line;
-    for (std::size_t i = 0; i < n; ++i) {
-        line.clear();
-        for (std::size_t k = 0; k < n; ++k) line += graph(i, k) ? "\tTRUE" : "\tFALSE";
-        line += '\n';
-        out.write(line);
-    }
-}
 
 // One pass k >= 1 of Floyd-Warshall on a symmetric matrix, upper triangle
 // only: d(i, j) := min(d(i, j), d(i, k) + d(j, k)) for i < j, with column k
@@ -82,22 +44,11 @@ void relax_through(std::size_t k, RealMatrix& d, std::vector<double>& via_k) {
 
 }  // namespace
 
-BooleMatrix build_rng(const RealMatrix& distances, io::Output& out) {
-    require_distances(distances);
-    const std::size_t n = distances.size();
-    BooleMatrix graph(n, false);
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        for (std::size_t j = i + 1; j < n; ++j) {
-            const bool edge = !has_witness(distances.row(i), distances.row(j), distances(i, j), i, j, n);
-            graph.set(i, j, edge);
-            graph.set(j, i, edge);
-        }
-    }
-    write_graph(graph, out);
-    return graph;
+void to_shortest_paths(RealMatrix& distances, const GraphObserver& on_rng) {
+    const BooleMatrix graph = build_rng(distances);
+    if (on_rng) on_rng(graph);
+    to_shortest_paths(graph, distances);
 }
-
-void to_shortest_paths(RealMatrix& distances, io::Output& out) { to_shortest_paths(build_rng(distances, out), distances); }
 
 void to_shortest_paths(const BooleMatrix& graph, RealMatrix& distances) {
     if (graph.size() != distances.size())

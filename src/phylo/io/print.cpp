@@ -85,6 +85,17 @@ void put(Output& out, const CountData& table) {
     }
 }
 
+void put(Output& out, const BooleMatrix& graph) {
+    const std::size_t n = graph.size();
+    std::string line;
+    for (std::size_t i = 0; i < n; ++i) {
+        line.clear();
+        for (std::size_t k = 0; k < n; ++k) line += graph(i, k) ? "\tTRUE" : "\tFALSE";
+        line += '\n';
+        out.write(line);
+    }
+}
+
 void put_labels(Output& out, const Squared& matrix) {
     for (const Label& label : matrix.labels) {
         out.write(label);

@@ -29,6 +29,9 @@ void append_integer(std::string& text, std::int64_t value);
 void put(Output& out, const RealData& table, int fore = default_fore, int aft = default_aft);
 void put(Output& out, const CountData& table);
 
+// A graph, one line per row: for every column a tab and TRUE or FALSE.
+void put(Output& out, const BooleMatrix& graph);
+
 // The labels of a matrix, one per line exactly as stored, then an empty line.
 void put_labels(Output& out, const Squared& matrix);
 

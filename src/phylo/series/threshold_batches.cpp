@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <numeric>
 
-#include "phylo/series/pair_list_order.hpp"
+#include "phylo/series/pair_list.hpp"
 
 namespace phylo::series {
 namespace {

@@ -17,9 +17,17 @@
 
 #include "phylo/correction/correction.hpp"
 #include "phylo/errors.hpp"
+#include "phylo/io/number_images.hpp"
 #include "test_support.hpp"
 
 namespace {
+
+// The pass lines the command line writes: " 1  12".
+phylo::correction::PassReport lines_into(std::ostringstream& progress) {
+    return [&progress](std::int64_t pass, std::int64_t conflicts) {
+        progress << phylo::io::print::integer_image(pass) << ' ' << phylo::io::print::integer_image(conflicts) << '\n';
+    };
+}
 
 using phylo::Partition;
 using phylo::RealMatrix;
@@ -94,7 +102,7 @@ struct Correction {
 
 Correction correct(const RealMatrix& d, const Partition& reference) {
     std::ostringstream progress;
-    Partition result = correction::correct_reference(d, reference, progress);
+    Partition result = correction::correct_reference(d, reference, lines_into(progress));
     return {result, progress.str()};
 }
 
@@ -159,7 +167,7 @@ TEST(CorrectReference, StopsAtOnceWhenAPassWouldRepeatAnEarlierOne) {
     RealMatrix d = matrix({{0, -1, -1}, {-1, 0, -1}, {-1, -1, 0}});
     std::ostringstream progress;
     try {
-        correction::correct_reference(d, {0, 0, 1}, progress);
+        correction::correct_reference(d, {0, 0, 1}, lines_into(progress));
         FAIL() << "expected a range error";
     } catch (const phylo::RangeError& e) {
         EXPECT_STREQ(e.what(), "reference correction did not converge");
@@ -171,13 +179,13 @@ TEST(CorrectReference, RejectsMismatchedSizesAndEmptyPartitions) {
     std::ostringstream progress;
     RealMatrix d = matrix({{0, 1}, {1, 0}});
     try {
-        correction::correct_reference(d, {0, 0, 0}, progress);
+        correction::correct_reference(d, {0, 0, 0}, lines_into(progress));
         FAIL() << "expected a size error";
     } catch (const phylo::SizeError& e) {
         EXPECT_EQ(e.heading(), "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR");
         EXPECT_STREQ(e.what(), "phylo-correction:232");
     }
-    EXPECT_THROW(correction::correct_reference(RealMatrix(0), {}, progress), phylo::IndexError);
+    EXPECT_THROW(correction::correct_reference(RealMatrix(0), {}, lines_into(progress)), phylo::IndexError);
     EXPECT_EQ(progress.str(), "");
 }
 
@@ -295,7 +303,7 @@ Correction literal_correction(const RealMatrix& d, const Partition& reference) {
 Correction tested_correction(const RealMatrix& d, const Partition& reference) {
     std::ostringstream progress;
     try {
-        Partition result = correction::correct_reference(d, reference, progress);
+        Partition result = correction::correct_reference(d, reference, lines_into(progress));
         return {result, progress.str()};
     } catch (const phylo::RangeError&) {
         return {{}, progress.str() + "did not converge"};

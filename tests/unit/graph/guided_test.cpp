@@ -189,23 +189,23 @@ TEST(Builders, MinimumSpanningNetworkAddsPairsWithinTheLongestTreeEdges) {
 }
 
 TEST(Builders, RelativeNeighbourhoodKindsWriteTheGraph) {
-    phylo::io::Output out;
-    EXPECT_EQ(edges_of(graph::build_graph(line({0, 1, 3}), GraphType::RNG, out)), (Edges{{0, 1}, {1, 2}}));
+    tarvix_test::WrittenGraphs out;
+    EXPECT_EQ(edges_of(graph::build_graph(line({0, 1, 3}), GraphType::RNG, out.observer())), (Edges{{0, 1}, {1, 2}}));
     const std::string lines = "\tFALSE\tTRUE\tFALSE\n\tTRUE\tFALSE\tTRUE\n\tFALSE\tTRUE\tFALSE\n";
-    EXPECT_EQ(out.captured(), lines);
+    EXPECT_EQ(out.out.captured(), lines);
 
     // At 0, 1, 3, 10: the RNG joins neighbours along the line, the SOIG
     // these and 0-2.
-    phylo::io::Output both;
-    EXPECT_EQ(edges_of(graph::build_graph(line({0, 1, 3, 10}), GraphType::RNG_SOIG, both)),
+    tarvix_test::WrittenGraphs both;
+    EXPECT_EQ(edges_of(graph::build_graph(line({0, 1, 3, 10}), GraphType::RNG_SOIG, both.observer())),
               (Edges{{0, 1}, {1, 2}, {2, 3}}));
-    EXPECT_EQ(both.captured(),
+    EXPECT_EQ(both.out.captured(),
               "\tFALSE\tTRUE\tFALSE\tFALSE\n\tTRUE\tFALSE\tTRUE\tFALSE\n"
               "\tFALSE\tTRUE\tFALSE\tTRUE\n\tFALSE\tFALSE\tTRUE\tFALSE\n");
 
-    phylo::io::Output silent;
-    graph::build_graph(line({0, 1, 3}), GraphType::GG, silent);
-    EXPECT_EQ(silent.captured(), "");
+    tarvix_test::WrittenGraphs silent;
+    graph::build_graph(line({0, 1, 3}), GraphType::GG, silent.observer());
+    EXPECT_EQ(silent.out.captured(), "");
 }
 
 TEST(Builders, PartitionToAdjacencyJoinsGroupMates) {
@@ -510,8 +510,8 @@ TEST(Merging, IncidenceToClustersRejectsNonPartitions) {
 
 Partition guided(const RealMatrix& d, const Partition& guide, GraphType kind, bool long_edges = true,
                  TrimmingType trimming = TrimmingType::NONE, MergingType merging = MergingType::NONE) {
-    phylo::io::Output out;
-    return graph::guided_clustering(d, guide, kind, trimming, long_edges, merging, out);
+    tarvix_test::WrittenGraphs out;
+    return graph::guided_clustering(d, guide, kind, trimming, long_edges, merging, out.observer());
 }
 
 using tarvix_test::five_objects;
@@ -519,11 +519,11 @@ using tarvix_test::five_objects;
 TEST(GuidedClustering, DefaultSettingsOnTwoClumps) {
     // RNG edges A-B, A-C, C-D, D-E. With groups {A, B}, {C, D, E} the long
     // edge A-C (0.5) exceeds the longest supported edges at A and C.
-    phylo::io::Output out;
+    tarvix_test::WrittenGraphs out;
     EXPECT_EQ(graph::guided_clustering(five_objects(), {0, 0, 1, 1, 1}, GraphType::RNG, TrimmingType::NONE, true,
-                                       MergingType::NONE, out),
+                                       MergingType::NONE, out.observer()),
               (Partition{0, 0, 1, 1, 1}));
-    EXPECT_EQ(out.captured(),
+    EXPECT_EQ(out.out.captured(),
               "\tFALSE\tTRUE\tTRUE\tFALSE\tFALSE\n"
               "\tTRUE\tFALSE\tFALSE\tFALSE\tFALSE\n"
               "\tTRUE\tFALSE\tFALSE\tTRUE\tFALSE\n"
