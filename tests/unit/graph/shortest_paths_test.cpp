@@ -107,7 +107,7 @@ TEST(ShortestPaths, AlongALineNothingChanges) {
     phylo::graph::to_shortest_paths(d, out.observer());
     expect_same_bits(before, d, "line");
     // The graph is reported before the distances change.
-    EXPECT_EQ(out.out.captured().substr(0, 23), "\tFALSE\tTRUE\tFALSE\tFAL");
+    EXPECT_EQ(out.out.captured().substr(0, 24), "\tFALSE\tTRUE\tFALSE\tFALSE\n");
 }
 
 TEST(ShortestPaths, SumsEdgesAndMarksMissingPathsWithTheLargestDouble) {
