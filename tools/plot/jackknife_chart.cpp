@@ -189,6 +189,8 @@ std::string jackknife_chart(const JackknifeTable& table, const std::string& titl
     draw_x_axis(svg, x.axis, x.scale, layout.top, layout.bottom, "Best threshold of the replicate", options.ani);
     for (const auto& [text, y] : layout.block_titles)
         svg.text({label_left, y}, text, {.size = 13, .bold = true}, "block-title");
+    // Under the bars, which the dotted lines would otherwise cut.
+    draw_marks(svg, options.marks, x, layout.top, layout.bottom);
     for (std::size_t l = 0; l < layout.lanes.size(); ++l) {
         const Lane& lane = layout.lanes[l];
         const ReplicateColumn& column = table.columns[lane.column];
@@ -196,7 +198,6 @@ std::string jackknife_chart(const JackknifeTable& table, const std::string& titl
         draw_lane(svg, column, index_colour(split_label(column.label).index, lane.column), lane.top, x, bars,
                   bars.lanes[l]);
     }
-    draw_marks(svg, options.marks, x, layout.top, layout.bottom);
     return svg.str();
 }
 

@@ -292,8 +292,8 @@ std::string threshold_chart(const ThresholdTable& table, const std::string& titl
                     all_similarity_indices(labels)
                         ? "Similarity to the reference partitions along the threshold series"
                         : "Partitions rated by the distances along the threshold series",
-                    {"Dashed line: the best threshold of a column, the middle of the thresholds reaching its "
-                     "highest value; shaded (and in brackets): those thresholds."}};
+                    {"Dashed line: best threshold of a column (middle of the thresholds reaching its highest "
+                     "value); band and brackets: those thresholds."}};
     heading.notes.insert(heading.notes.end(), x.notes.begin(), x.notes.end());
     double height = heading_height(heading);
     for (const Panel& panel : panels) height += panel_height(panel, options.ani);
