@@ -114,7 +114,7 @@ TEST(PlotCommand, CommandLinesThatCannotBeFollowed) {
         {{"--xmax", "0.1x"}, "tarvix-plot: the value of --xmax is no number: \"0.1x\"\n" + usage_line},
         {{"--mark", "nan:x"}, "tarvix-plot: the threshold of --mark is no number: \"nan\"\n" + usage_line},
         {{"--log-x", "--xmax", "-1"}, "tarvix-plot: --xmax must be above 0 on a logarithmic axis (--log-x)\n" + usage_line},
-        {{"--xmax", "-1"}, "tarvix-plot: --xmax -1 lies below the first threshold 0\n"},
+        {{"--xmax", "-1"}, "tarvix-plot: --xmax -1 lies below the lowest threshold 0\n"},
         {{"--groups", "/nonexistent/ref.txt"}, "tarvix-plot: cannot open /nonexistent/ref.txt\n"},
         {{"a.txt", "b.txt"}, "tarvix-plot: one input at a time: a.txt and b.txt\n" + usage_line},
         {{"/nonexistent/in.txt"}, "tarvix-plot: cannot open /nonexistent/in.txt\n"},

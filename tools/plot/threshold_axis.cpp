@@ -1,6 +1,7 @@
 #include "threshold_axis.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
@@ -22,6 +23,13 @@ double zoomed_end(const std::vector<double>& thresholds, const std::vector<doubl
     return reach <= 0.25 * (range.high - range.low) ? range.low + 2 * reach : range.high;
 }
 
+// The user's own value, as short as it reads exactly ("1e-300", "0.05").
+std::string option_value(double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
 }  // namespace
 
 ThresholdAxis threshold_axis(const std::vector<double>& thresholds, const std::vector<double>& best_highs,
@@ -39,11 +47,11 @@ ThresholdAxis threshold_axis(const std::vector<double>& thresholds, const std::v
     double end = range.high;
     if (options.x_max) {
         if (range.low <= range.high && *options.x_max < range.low)
-            throw std::runtime_error("--xmax " + threshold_text(*options.x_max) + " lies below the first threshold " +
+            throw std::runtime_error("--xmax " + option_value(*options.x_max) + " lies below the lowest threshold " +
                                      threshold_text(range.low));
         if (*options.x_max < range.high) {
             end = *options.x_max;
-            result.notes.push_back("Thresholds above " + threshold_text(end) + " are not drawn (--xmax).");
+            result.notes.push_back("Thresholds above " + option_value(end) + " are not drawn (--xmax).");
         }
     } else if (!options.log_x) {
         end = zoomed_end(thresholds, best_highs, range);
