@@ -54,7 +54,8 @@ protected:
 };
 
 const std::string usage_line =
-    "Usage: tarvix-plot [-o PREFIX] [-t TITLE] [--groups REFFILE] [--log-x] [--xmax T] [--ani]\n";
+    "Usage: tarvix-plot [-o PREFIX] [-t TITLE] [--groups REFFILE] [--log-x]\n"
+    "                   [--xmax T] [--ani] [--mark T[:TEXT]]... [FILE]\n";
 
 // A standard output that takes nothing, the way a full disk refuses data:
 // every write fails with ENOSPC, as writes to /dev/full do.

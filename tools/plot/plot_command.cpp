@@ -115,23 +115,25 @@ void write_charts(const PlotOptions& options, const std::vector<Table>& tables, 
 }  // namespace
 
 std::string plot_usage() {
-    return "Usage: tarvix-plot [-o PREFIX] [-t TITLE] [--groups REFFILE] [--log-x] [--xmax T] [--ani]\n"
-           "                   [--mark T[:TEXT]]... [FILE]\n"
+    return "Usage: tarvix-plot [-o PREFIX] [-t TITLE] [--groups REFFILE] [--log-x]\n"
+           "                   [--xmax T] [--ani] [--mark T[:TEXT]]... [FILE]\n"
            "\n"
-           "Draws the verbose tables of tarvix (-o -v, -h -v, -o -d -v and -j -v) as SVG pictures.\n"
-           "Reads FILE, or standard input when FILE is - or missing.\n"
+           "Draws the verbose tables of tarvix (-o -v, -h -v, -o -d -v and -j -v) as SVG\n"
+           "pictures. Reads FILE, or standard input when FILE is - or missing.\n"
            "\n"
            "Options:\n"
-           "  -o PREFIX         write PREFIX-1.svg, PREFIX-2.svg, ... one per table; without -o\n"
-           "                    the input must hold one table, whose picture goes to standard output\n"
+           "  -o PREFIX         write PREFIX-1.svg, PREFIX-2.svg, ... one per table;\n"
+           "                    without -o the input must hold one table, whose picture\n"
+           "                    goes to standard output\n"
            "  -t TITLE          title of the pictures (default: the input's name)\n"
-           "  --groups REFFILE  the reference partition file of tarvix -o: each partition's number of\n"
-           "                    groups is drawn on the cluster axis\n"
-           "  --log-x           logarithmic threshold axis (thresholds at or below 0 are left out)\n"
-           "  --xmax T          draw thresholds up to T only; without it a chart whose best\n"
-           "                    thresholds all lie in the leftmost quarter zooms in on them\n"
-           "  --ani             a second threshold axis in ANI percent, 100 * (1 - threshold)\n"
-           "  --mark T[:TEXT]   a reference line at threshold T, with TEXT beside it (repeatable)\n"
+           "  --groups REFFILE  the reference partition file of tarvix -o: each\n"
+           "                    partition's number of groups is drawn on the cluster axis\n"
+           "  --log-x           logarithmic threshold axis (thresholds <= 0 are left out)\n"
+           "  --xmax T          draw thresholds up to T only; without it a chart whose\n"
+           "                    best thresholds all lie in the leftmost quarter zooms in\n"
+           "  --ani             a second threshold axis in ANI percent, 100 * (1 - T)\n"
+           "  --mark T[:TEXT]   a reference line at threshold T, with TEXT beside it\n"
+           "                    (repeatable)\n"
            "  -h, --help        print this text\n"
            "  --version         print the version\n";
 }
@@ -155,7 +157,8 @@ int run_plot(const std::vector<std::string>& arguments, std::istream& standard_i
         write_charts(options, read_input(options, standard_input), standard_output);
         return 0;
     } catch (const UsageError& e) {
-        standard_error << "tarvix-plot: " << e.what() << "\n" << plot_usage().substr(0, plot_usage().find('\n') + 1);
+        // The usage lines, without the rest of the help.
+        standard_error << "tarvix-plot: " << e.what() << "\n" << plot_usage().substr(0, plot_usage().find("\n\n") + 1);
     } catch (const OutputError& e) {
         standard_error << "tarvix-plot: output error: " << e.what() << "\n";
     } catch (const FileError& e) {
