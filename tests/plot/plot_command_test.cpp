@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -52,7 +53,32 @@ protected:
     fs::path folder_;
 };
 
-const std::string usage_line = "Usage: tarvix-plot [-o PREFIX] [-t TITLE] [FILE]\n";
+const std::string usage_line =
+    "Usage: tarvix-plot [-o PREFIX] [-t TITLE] [--groups REFFILE] [--log-x]\n"
+    "                   [--xmax T] [--ani] [--mark T[:TEXT]]... [FILE]\n";
+
+// A standard output that takes nothing, the way a full disk refuses data:
+// every write fails with ENOSPC, as writes to /dev/full do.
+class FullDisk : public std::streambuf {
+protected:
+    int_type overflow(int_type) override {
+        errno = ENOSPC;
+        return traits_type::eof();
+    }
+    std::streamsize xsputn(const char*, std::streamsize) override {
+        errno = ENOSPC;
+        return 0;
+    }
+};
+
+Result plot_to_full_disk(const std::vector<std::string>& arguments, const std::string& input = "") {
+    std::istringstream in(input);
+    FullDisk full;
+    std::ostream out(&full);
+    std::ostringstream err;
+    const int status = tarvix::plot::run_plot(arguments, in, out, err);
+    return {status, "", err.str()};
+}
 
 }  // namespace
 
@@ -86,14 +112,20 @@ TEST(PlotCommand, CommandLinesThatCannotBeFollowed) {
         {{"-x"}, "tarvix-plot: unknown option -x\n" + usage_line},
         {{"-o"}, "tarvix-plot: the option -o needs an argument\n" + usage_line},
         {{"-o", ""}, "tarvix-plot: the output prefix of -o is empty\n" + usage_line},
+        {{"--xmax", "0.1x"}, "tarvix-plot: the value of --xmax is no number: \"0.1x\"\n" + usage_line},
+        {{"--mark", "nan:x"}, "tarvix-plot: the threshold of --mark is no number: \"nan\"\n" + usage_line},
+        {{"--log-x", "--xmax", "-1"}, "tarvix-plot: --xmax must be above 0 on a logarithmic axis (--log-x)\n" + usage_line},
+        {{"--xmax", "-1"}, "tarvix-plot: --xmax -1 lies below the lowest threshold 0\n"},
+        {{"--groups", "/nonexistent/ref.txt"}, "tarvix-plot: cannot open /nonexistent/ref.txt\n"},
         {{"a.txt", "b.txt"}, "tarvix-plot: one input at a time: a.txt and b.txt\n" + usage_line},
         {{"/nonexistent/in.txt"}, "tarvix-plot: cannot open /nonexistent/in.txt\n"},
         {{"/"}, "tarvix-plot: cannot open /: it is a folder\n"},
-        {{}, "tarvix-plot: the input holds 2 tables; name an output prefix with -o to write one picture per "
-             "table\n" + usage_line},
+        // Two tables on standard input, one for all other cases.
+        {{"-"}, "tarvix-plot: the input holds 2 tables; name an output prefix with -o to write one picture per "
+                "table\n" + usage_line},
     };
     for (const auto& [arguments, message] : cases) {
-        const Result r = plot(arguments, table + table);
+        const Result r = plot(arguments, arguments == std::vector<std::string>{"-"} ? table + table : table);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err, message);
         EXPECT_EQ(r.out, "");
@@ -121,5 +153,49 @@ TEST_F(PlotFiles, NothingIsWrittenForBadInputAndUnwritableFilesAreNamed) {
     const fs::path missing = folder_ / "no-such-folder" / "p";
     const Result unwritable = plot({"-o", missing.string()}, table);
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_EQ(unwritable.err, "tarvix-plot: cannot write " + missing.string() + "-1.svg\n");
+    EXPECT_EQ(unwritable.err, "tarvix-plot: cannot write " + missing.string() + "-1.svg: No such file or directory\n");
+}
+
+TEST(PlotCommand, FailedWritesToStandardOutputEndTheRunWithStatusOne) {
+    const std::string message = "tarvix-plot: output error: standard output: No space left on device\n";
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--version"},
+                                                      std::vector<std::string>{"--help"},
+                                                      std::vector<std::string>{}}) {
+        const Result r = plot_to_full_disk(arguments, table);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, message);
+    }
+}
+
+TEST_F(PlotFiles, FailedWritesToAPictureStopTheRun) {
+    // The first picture goes to the full device; the second is not written.
+    const fs::path prefix = folder_ / "full";
+    fs::create_symlink("/dev/full", folder_ / "full-1.svg");
+    const Result r = plot({"-o", prefix.string()}, table + table);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "tarvix-plot: output error: " + prefix.string() + "-1.svg: No space left on device\n");
+    EXPECT_FALSE(fs::exists(folder_ / "full-2.svg"));
+}
+
+TEST_F(PlotFiles, GroupsOfTheReferenceFileAndTheTitleFromTheInput) {
+    const std::string similarity =
+        "Threshold \tNo._Clusters\tShared_I._0\tShared_I._1\tShared_I._2\n"
+        "0.00000000\t 3.00000000\t 0.50000000\t 0.40000000\t 0.45000000\n"
+        "0.10000000\t 1.00000000\t 1.00000000\t 0.30000000\t 0.65000000\n";
+    const fs::path input = folder_ / "run.out";
+    std::ofstream(input) << similarity;
+    // Three objects; the first partition has groups a and b, the second one
+    // group "x y" (quoted, with a tab inside) only.
+    const fs::path reference = folder_ / "ref.txt";
+    std::ofstream(reference) << "o1\ta\t\"x\ty\"\n\no2\tb\t\"x\ty\"\r\no3\ta\t\"x\ty\"\n";
+    const Result r = plot({"--groups", reference.string(), input.string()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find(">2 groups in the reference partition<"), std::string::npos);
+    EXPECT_NE(r.out.find(">1 group in the reference partition<"), std::string::npos);
+    EXPECT_NE(r.out.find("<title>run.out</title>"), std::string::npos);
+
+    std::ofstream(reference) << "o1\ta\tb\no2\ta\n";
+    const Result ragged = plot({"--groups", reference.string(), input.string()});
+    EXPECT_EQ(ragged.status, 1);
+    EXPECT_EQ(ragged.err, "tarvix-plot: " + reference.string() + ": line 2: 2 fields where the first line has 3\n");
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 namespace tarvix::plot {
@@ -20,7 +21,50 @@ Best best_threshold(const std::vector<double>& values, const std::vector<double>
             high = std::max(high, thresholds[r]);
         }
     }
-    return {best, (high - low) * 0.5 + low};
+    return {best, (high - low) * 0.5 + low, low, high};
+}
+
+bool is_undefined_value(const std::string& index, double value) { return index == "Cal._Har." && value == -1; }
+
+std::vector<double> drawn_values(const std::string& label, std::vector<double> values) {
+    const std::string index = split_label(label).index;
+    for (double& v : values)
+        if (is_undefined_value(index, v)) v = std::numeric_limits<double>::quiet_NaN();
+    return values;
+}
+
+bool has_best(const std::string& label, const Best& best) {
+    return std::isfinite(best.value) && !is_undefined_value(split_label(label).index, best.value);
+}
+
+std::vector<std::string> end_notes(const std::vector<std::string>& labels, const std::vector<Best>& bests,
+                                   const std::vector<double>& thresholds) {
+    if (thresholds.size() < 2) return {};
+    std::string at_first;
+    std::string at_last;
+    for (std::size_t c = 0; c < labels.size(); ++c) {
+        if (!has_best(labels[c], bests[c])) continue;
+        if (bests[c].low == thresholds.front()) at_first += (at_first.empty() ? "" : ", ") + labels[c];
+        if (bests[c].high == thresholds.back()) at_last += (at_last.empty() ? "" : ", ") + labels[c];
+    }
+    std::vector<std::string> notes;
+    if (!at_first.empty())
+        notes.push_back("Best at the first threshold (" + at_first + "): a better one may lie below; " +
+                        (thresholds.front() > 0 ? "lower -i or take a smaller step -s" : "take a smaller step -s"));
+    if (!at_last.empty())
+        notes.push_back("Best at the last threshold (" + at_last + "): a better one may lie above; extend -a");
+    return notes;
+}
+
+std::optional<Interval> interval_95(std::vector<double> values) {
+    std::erase_if(values, [](double v) { return !std::isfinite(v); });
+    if (values.empty()) return std::nullopt;
+    std::sort(values.begin(), values.end());
+    const double alpha = (1 - 0.95) * 0.5;
+    const double n = static_cast<double>(values.size());
+    const auto lower = static_cast<std::size_t>(std::round(n * alpha));
+    const auto upper = static_cast<std::size_t>(std::round(n * (1 - alpha)));
+    return Interval{values[std::min(lower, values.size() - 1)], values[std::max<std::size_t>(upper, 1) - 1]};
 }
 
 std::optional<double> finite_median(std::vector<double> values) {

@@ -12,6 +12,8 @@ namespace tarvix::plot {
 struct Best {
     double value;
     double threshold;
+    double low;   // the lowest threshold that reaches the value
+    double high;  // the highest one
 };
 
 // The best (highest) value of a column and the threshold tarvix reports for
@@ -20,6 +22,33 @@ struct Best {
 // replaced by a strictly greater one, so a leading NaN stays the result.
 // `values` and `thresholds` have the same, non-zero length.
 Best best_threshold(const std::vector<double>& values, const std::vector<double>& thresholds);
+
+// True for a printed value that stands for "not defined" rather than a
+// result: the Calinski-Harabasz criterion is -1 for a partition of one group
+// or of singletons only.
+bool is_undefined_value(const std::string& index, double value);
+
+// The values of a column as they are drawn: values that are not defined
+// become NaN, which leaves a gap.
+std::vector<double> drawn_values(const std::string& label, std::vector<double> values);
+
+// True when the best of a column is a value worth marking.
+bool has_best(const std::string& label, const Best& best);
+
+// The notes under a panel for the columns whose best reaches an end of the
+// threshold series, where a better threshold may lie outside it: one line for
+// the first threshold, one for the last. `thresholds` ascend.
+std::vector<std::string> end_notes(const std::vector<std::string>& labels, const std::vector<Best>& bests,
+                                   const std::vector<double>& thresholds);
+
+// The 95% interval of the finite values, the way tarvix computes its
+// Lw._Bnd._2 and Up._Bnd._2: the sorted values at N(n * a) and
+// N(n * (1 - a)) - 1 with a = (1 - 0.95) / 2, N rounding halves away from 0.
+struct Interval {
+    double low;
+    double high;
+};
+std::optional<Interval> interval_95(std::vector<double> values);
 
 // The median of the finite values (the mean of the two middle ones for an
 // even count), or nothing when there is none.

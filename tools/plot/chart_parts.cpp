@@ -1,15 +1,28 @@
 #include "chart_parts.hpp"
 
+#include <algorithm>
 #include <array>
 #include <map>
 
 namespace tarvix::plot {
 
-double draw_heading(Svg& svg, const Heading& heading) {
+namespace {
+
+constexpr double note_top = 69;
+constexpr double note_line = 15;
+
+}  // namespace
+
+double heading_height(const Heading& heading) {
+    return note_top + note_line * static_cast<double>(std::max<std::size_t>(heading.notes.size(), 1));
+}
+
+void draw_heading(Svg& svg, const Heading& heading) {
     svg.text({24, 30}, heading.title, {.size = 18, .bold = true}, "title");
     svg.text({24, 51}, heading.subtitle, {.size = 13, .colour = "#444444"}, "subtitle");
-    svg.text({24, 69}, heading.note, {.size = 11, .colour = "#666666"}, "note");
-    return 84;
+    for (std::size_t i = 0; i < heading.notes.size(); ++i)
+        svg.text({24, note_top + note_line * static_cast<double>(i)}, heading.notes[i],
+                 {.size = 11, .colour = "#666666"}, "note");
 }
 
 std::string index_colour(const std::string& index, std::size_t position) {
@@ -34,14 +47,21 @@ void draw_plot_area(Svg& svg, const PlotArea& area) {
 }
 
 void draw_x_axis(Svg& svg, const Axis& axis, const Scale& x, double grid_top, double grid_bottom,
-                 const std::string& title) {
+                 const std::string& title, bool ani) {
     for (const double tick : axis.ticks) {
         const double at = x(tick);
         svg.line({at, grid_top}, {at, grid_bottom}, {grid_colour, 1, ""});
         svg.line({at, grid_bottom}, {at, grid_bottom + 5}, {frame_colour, 1, ""});
-        svg.text({at, grid_bottom + 18}, tick_text(tick, axis.decimals), {.size = 11, .anchor = Anchor::middle},
+        svg.text({at, grid_bottom + 18}, axis_tick_text(axis, tick), {.size = 11, .anchor = Anchor::middle},
                  "x-tick");
+        // ANI is a percentage of identity: distances beyond 0 .. 1 have none.
+        if (ani && tick >= 0 && tick <= 1)
+            svg.text({at, grid_top - 5}, ani_text(tick, axis.log ? -1 : std::max(0, axis.decimals - 2)),
+                     {.size = 10, .anchor = Anchor::middle, .colour = "#666666"}, "ani-tick");
     }
+    if (ani)
+        svg.text({x.pixel_high, grid_top - 19}, "Top axis: ANI % = 100 \u00d7 (1 \u2212 threshold)",
+                 {.size = 10, .anchor = Anchor::end, .colour = "#666666"}, "ani-title");
     svg.text({(x.pixel_low + x.pixel_high) / 2, grid_bottom + 36}, title, {.size = 12, .anchor = Anchor::middle},
              "x-title");
 }
@@ -67,6 +87,18 @@ void draw_right_axis(Svg& svg, const Axis& axis, const Scale& y, const PlotArea&
     }
     svg.text({area.right() + 52, area.top + area.height / 2}, title,
              {.size = 12, .anchor = Anchor::middle, .colour = "#666666", .rotation = 90}, "y2-title");
+}
+
+void draw_marks(Svg& svg, const std::vector<Mark>& marks, const ThresholdAxis& x, double top, double bottom) {
+    for (const Mark& mark : marks) {
+        if (!x.shows(mark.threshold)) continue;
+        const double at = x.scale(mark.threshold);
+        svg.line({at, top}, {at, bottom}, {"#333333", 1.2, "2 3"}, "mark");
+        // Upwards along the line from the bottom, where the best values
+        // seldom lie.
+        svg.text({at - 4, bottom - 6}, mark.text,
+                 {.size = 10, .colour = "#333333", .rotation = -90, .halo = true}, "mark-text");
+    }
 }
 
 void draw_legend_entry(Svg& svg, Point at, const Stroke& stroke, const std::string& text) {

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "chart_options.hpp"
 #include "scale.hpp"
+#include "threshold_axis.hpp"
 #include "svg.hpp"
 
 namespace tarvix::plot {
@@ -16,11 +18,12 @@ inline constexpr double chart_width = 860;
 struct Heading {
     std::string title;
     std::string subtitle;
-    std::string note;
+    std::vector<std::string> notes;
 };
 
-// Draws the heading and returns where the first panel may start.
-double draw_heading(Svg& svg, const Heading& heading);
+// The height of the heading, which is where the first panel may start.
+double heading_height(const Heading& heading);
+void draw_heading(Svg& svg, const Heading& heading);
 
 // The colour of an index, the same in every panel and chart: the partition
 // similarity indices and the criterion have fixed colours, any other column
@@ -45,9 +48,17 @@ struct PlotArea {
 void draw_plot_area(Svg& svg, const PlotArea& area);
 
 // Threshold ticks under the area (class "x-tick" on their texts), vertical
-// grid lines over `grid_top` .. `grid_bottom`, and the axis title.
+// grid lines over `grid_top` .. `grid_bottom`, and the axis title; with
+// `ani`, the same ticks as ANI percent above `grid_top` (class "ani-tick").
 void draw_x_axis(Svg& svg, const Axis& axis, const Scale& x, double grid_top, double grid_bottom,
-                 const std::string& title);
+                 const std::string& title, bool ani = false);
+
+// Room above a plot area for the ANI tick texts.
+inline constexpr double ani_room = 30;
+
+// The user's reference lines (class "mark", texts "mark-text") over
+// `top` .. `bottom`, where the axis shows their thresholds.
+void draw_marks(Svg& svg, const std::vector<Mark>& marks, const ThresholdAxis& x, double top, double bottom);
 
 // Value ticks with horizontal grid lines at the left, or the cluster counts at
 // the right (class "y-tick" and "y2-tick" on their texts); each with its

@@ -8,7 +8,12 @@
 #include <stdexcept>
 #include <variant>
 
+#include <cerrno>
+#include <cstring>
+
 #include "charts.hpp"
+#include "plot_options.hpp"
+#include "reference_groups.hpp"
 #include "table.hpp"
 
 #ifndef TARVIX_VERSION
@@ -19,49 +24,41 @@ namespace tarvix::plot {
 
 namespace {
 
-// A command line that cannot be followed.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// A file that cannot be opened or written.
+// A file that cannot be opened.
 class FileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-struct PlotOptions {
-    std::string input = "-";
-    std::optional<std::string> prefix;
-    std::optional<std::string> title;
-    bool help = false;
-    bool version = false;
+// A write that did not reach its destination (a full disk, a closed
+// terminal): the message names the output and the reason.
+class OutputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
-PlotOptions parse_options(const std::vector<std::string>& arguments) {
-    PlotOptions options;
-    bool input_named = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (argument == "--help" || argument == "-h") {
-            options.help = true;
-        } else if (argument == "--version") {
-            options.version = true;
-        } else if (argument == "-o" || argument == "-t") {
-            if (i + 1 == arguments.size()) throw UsageError("the option " + argument + " needs an argument");
-            (argument == "-o" ? options.prefix : options.title) = arguments[++i];
-        } else if (argument.size() > 1 && argument.front() == '-') {
-            throw UsageError("unknown option " + argument);
-        } else if (input_named) {
-            throw UsageError("one input at a time: " + options.input + " and " + argument);
-        } else {
-            options.input = argument;
-            input_named = true;
-        }
-    }
-    if (options.prefix && options.prefix->empty()) throw UsageError("the output prefix of -o is empty");
-    return options;
+// The reason of the last failed system call, or a plain statement when the
+// stream failed without one.
+std::string failure_reason(int error) {
+    return error != 0 ? std::string(std::strerror(error)) : std::string("the output did not take the data");
+}
+
+// Writes `text` and flushes it, so that a failure shows here and not after
+// tarvix-plot reported success.
+void write_checked(std::ostream& out, const std::string& text, const std::string& name) {
+    errno = 0;
+    out << text << std::flush;
+    if (!out) throw OutputError(name + ": " + failure_reason(errno));
+}
+
+void write_file(const std::string& name, const std::string& text) {
+    errno = 0;
+    std::ofstream file(name, std::ios::binary);
+    if (!file.is_open()) throw FileError("cannot write " + name + ": " + failure_reason(errno));
+    errno = 0;
+    file << text;
+    file.close();
+    if (!file) throw OutputError(name + ": " + failure_reason(errno));
 }
 
 std::string base_name(const std::string& path) {
@@ -74,74 +71,96 @@ std::string chart_title(const PlotOptions& options, std::size_t number, std::siz
     const std::string matrix = "matrix " + std::to_string(number);
     if (options.title) return count == 1 ? *options.title : *options.title + ", " + matrix;
     if (options.input == "-") return "Matrix " + std::to_string(number);
-    return base_name(options.input) + ", " + matrix;
+    return count == 1 ? base_name(options.input) : base_name(options.input) + ", " + matrix;
 }
 
-std::string chart(const Table& table, const std::string& title) {
-    if (const auto* thresholds = std::get_if<ThresholdTable>(&table)) return threshold_chart(*thresholds, title);
-    return jackknife_chart(std::get<JackknifeTable>(table), title);
+std::string chart(const Table& table, const std::string& title, const ChartOptions& options) {
+    if (const auto* thresholds = std::get_if<ThresholdTable>(&table))
+        return threshold_chart(*thresholds, title, options);
+    return jackknife_chart(std::get<JackknifeTable>(table), title, options);
+}
+
+// Opens a named input for reading; `what` says what it is in messages.
+std::ifstream open_input(const std::string& name) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(name, ignored)) throw FileError("cannot open " + name + ": it is a folder");
+    std::ifstream file(name, std::ios::binary);
+    if (!file) throw FileError("cannot open " + name);
+    return file;
 }
 
 std::vector<Table> read_input(const PlotOptions& options, std::istream& standard_input) {
     if (options.input == "-") return read_tables(standard_input, "standard input");
-    std::error_code ignored;
-    if (std::filesystem::is_directory(options.input, ignored))
-        throw FileError("cannot open " + options.input + ": it is a folder");
-    std::ifstream file(options.input, std::ios::binary);
-    if (!file) throw FileError("cannot open " + options.input);
+    std::ifstream file = open_input(options.input);
     return read_tables(file, options.input);
 }
 
+// Every picture is drawn before the first is written, so that a table that
+// cannot be drawn leaves no picture behind.
 void write_charts(const PlotOptions& options, const std::vector<Table>& tables, std::ostream& standard_output) {
+    if (!options.prefix && tables.size() > 1)
+        throw UsageError("the input holds " + std::to_string(tables.size()) +
+                         " tables; name an output prefix with -o to write one picture per table");
+    std::vector<std::string> pictures;
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        pictures.push_back(chart(tables[i], chart_title(options, i + 1, tables.size()), options.chart));
     if (!options.prefix) {
-        if (tables.size() > 1)
-            throw UsageError("the input holds " + std::to_string(tables.size()) +
-                             " tables; name an output prefix with -o to write one picture per table");
-        standard_output << chart(tables.front(), chart_title(options, 1, 1)) << std::flush;
-        if (!standard_output) throw FileError("cannot write to standard output");
+        write_checked(standard_output, pictures.front(), "standard output");
         return;
     }
-    for (std::size_t i = 0; i < tables.size(); ++i) {
-        const std::string name = *options.prefix + "-" + std::to_string(i + 1) + ".svg";
-        std::ofstream file(name, std::ios::binary);
-        file << chart(tables[i], chart_title(options, i + 1, tables.size()));
-        file.close();
-        if (!file) throw FileError("cannot write " + name);
-    }
+    for (std::size_t i = 0; i < pictures.size(); ++i)
+        write_file(*options.prefix + "-" + std::to_string(i + 1) + ".svg", pictures[i]);
 }
 
 }  // namespace
 
 std::string plot_usage() {
-    return "Usage: tarvix-plot [-o PREFIX] [-t TITLE] [FILE]\n"
+    return "Usage: tarvix-plot [-o PREFIX] [-t TITLE] [--groups REFFILE] [--log-x]\n"
+           "                   [--xmax T] [--ani] [--mark T[:TEXT]]... [FILE]\n"
            "\n"
-           "Draws the verbose tables of tarvix (-o -v, -h -v, -o -d -v and -j -v) as SVG pictures.\n"
-           "Reads FILE, or standard input when FILE is - or missing.\n"
+           "Draws the verbose tables of tarvix (-o -v, -h -v, -o -d -v and -j -v) as SVG\n"
+           "pictures. Reads FILE, or standard input when FILE is - or missing.\n"
            "\n"
            "Options:\n"
-           "  -o PREFIX  write PREFIX-1.svg, PREFIX-2.svg, ... one per table; without -o the\n"
-           "             input must hold one table, whose picture goes to standard output\n"
-           "  -t TITLE   title of the pictures (default: the input's name and the matrix number)\n"
-           "  -h, --help print this text\n"
-           "  --version  print the version\n";
+           "  -o PREFIX         write PREFIX-1.svg, PREFIX-2.svg, ... one per table;\n"
+           "                    without -o the input must hold one table, whose picture\n"
+           "                    goes to standard output\n"
+           "  -t TITLE          title of the pictures (default: the input's name)\n"
+           "  --groups REFFILE  the reference partition file of tarvix -o: each\n"
+           "                    partition's number of groups is drawn on the cluster axis\n"
+           "  --log-x           logarithmic threshold axis (thresholds <= 0 are left out)\n"
+           "  --xmax T          draw thresholds up to T only; without it a chart whose\n"
+           "                    best thresholds all lie in the leftmost quarter zooms in\n"
+           "  --ani             a second threshold axis in ANI percent, 100 * (1 - T)\n"
+           "  --mark T[:TEXT]   a reference line at threshold T, with TEXT beside it\n"
+           "                    (repeatable)\n"
+           "  -h, --help        print this text\n"
+           "  --version         print the version\n";
 }
 
 int run_plot(const std::vector<std::string>& arguments, std::istream& standard_input, std::ostream& standard_output,
              std::ostream& standard_error) {
     try {
-        const PlotOptions options = parse_options(arguments);
+        PlotOptions options = parse_options(arguments);
         if (options.help) {
-            standard_output << plot_usage() << std::flush;
+            write_checked(standard_output, plot_usage(), "standard output");
             return 0;
         }
         if (options.version) {
-            standard_output << "tarvix-plot " TARVIX_VERSION "\n" << std::flush;
+            write_checked(standard_output, "tarvix-plot " TARVIX_VERSION "\n", "standard output");
             return 0;
+        }
+        if (options.groups_file) {
+            std::ifstream file = open_input(*options.groups_file);
+            options.chart.reference_groups = count_reference_groups(file, *options.groups_file);
         }
         write_charts(options, read_input(options, standard_input), standard_output);
         return 0;
     } catch (const UsageError& e) {
-        standard_error << "tarvix-plot: " << e.what() << "\n" << plot_usage().substr(0, plot_usage().find('\n') + 1);
+        // The usage lines, without the rest of the help.
+        standard_error << "tarvix-plot: " << e.what() << "\n" << plot_usage().substr(0, plot_usage().find("\n\n") + 1);
+    } catch (const OutputError& e) {
+        standard_error << "tarvix-plot: output error: " << e.what() << "\n";
     } catch (const FileError& e) {
         standard_error << "tarvix-plot: " << e.what() << "\n";
     } catch (const InputError& e) {

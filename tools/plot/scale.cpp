@@ -1,6 +1,7 @@
 #include "scale.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -61,6 +62,54 @@ Axis nice_axis(double low, double high, int target, bool whole) {
         axis.ticks.push_back(i == 0 ? 0.0 : i * axis.step);
     }
     return axis;
+}
+
+Axis log_axis(double low, double high) {
+    if (low == high) {
+        low /= 2;
+        high *= 2;
+    }
+    // Value i of the sequence ... 0.5, 1, 2, 5, 10 ...: 1 at i = 0.
+    const auto decade = [](long long i) { return i >= 0 ? i / 3 : -((2 - i) / 3); };
+    const auto value = [&](long long i) {
+        return std::array<double, 3>{1, 2, 5}[i - 3 * decade(i)] * std::pow(10.0, static_cast<double>(decade(i)));
+    };
+    long long first = 3 * static_cast<long long>(std::floor(std::log10(low)));
+    // Steps of 1e-9 keep 0.3 from counting as above 0.30000000000000004.
+    while (value(first + 1) <= low * (1 + 1e-9)) ++first;
+    long long last = first;
+    while (value(last) < high * (1 - 1e-9)) ++last;
+    Axis axis;
+    axis.log = true;
+    axis.low = value(first);
+    axis.high = value(last);
+    const bool decades_only = last - first > 9;
+    for (long long i = first; i <= last; ++i)
+        if (!decades_only || i == 3 * decade(i) || i == first || i == last) axis.ticks.push_back(value(i));
+    axis.step = 0;
+    axis.decimals = 0;
+    return axis;
+}
+
+std::string axis_tick_text(const Axis& axis, double value) {
+    if (!axis.log) return tick_text(value, axis.decimals);
+    return fixed(value, std::max(0, static_cast<int>(-std::floor(std::log10(value) + 1e-9))));
+}
+
+std::string ani_text(double threshold, int decimals) {
+    const double ani = 100 * (1 - threshold);
+    if (decimals >= 0) return tick_text(ani, decimals);
+    std::string text = fixed(ani, 6);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+    return text == "-0" ? "0" : text;
+}
+
+double Scale::operator()(double value) const {
+    if (log)
+        return pixel_low + (std::log10(value) - std::log10(domain_low)) /
+                               (std::log10(domain_high) - std::log10(domain_low)) * (pixel_high - pixel_low);
+    return pixel_low + (value - domain_low) / (domain_high - domain_low) * (pixel_high - pixel_low);
 }
 
 Range finite_range(const std::vector<double>& values) {

@@ -103,10 +103,11 @@ void Svg::polyline(const std::vector<Point>& points, const Stroke& stroke, std::
              stroke_attributes(stroke) + " stroke-linejoin=\"round\"/>\n";
 }
 
-void Svg::rect(Point corner, double width, double height, std::string_view fill, std::string_view css_class) {
+void Svg::rect(Point corner, double width, double height, std::string_view fill, std::string_view css_class,
+               double opacity) {
     body_ += "<rect" + class_attribute(css_class) + " x=\"" + coordinate(corner.x) + "\" y=\"" + coordinate(corner.y) +
              "\" width=\"" + coordinate(width) + "\" height=\"" + coordinate(height) + "\" fill=\"" +
-             escape_xml(fill) + "\"/>\n";
+             escape_xml(fill) + "\"" + (opacity < 1 ? " fill-opacity=\"" + coordinate(opacity) + "\"" : "") + "/>\n";
 }
 
 void Svg::circle(Point centre, double radius, std::string_view fill, const Stroke& outline,
@@ -121,6 +122,7 @@ void Svg::text(Point at, std::string_view content, const TextStyle& style, std::
                           coordinate(at.y) + "\" font-size=\"" + coordinate(style.size) + "\" fill=\"" +
                           escape_xml(style.colour) + "\" text-anchor=\"" + anchor_name(style.anchor) + "\"";
     if (style.bold) element += " font-weight=\"bold\"";
+    if (style.halo) element += " stroke=\"#ffffff\" stroke-width=\"3\" stroke-linejoin=\"round\" paint-order=\"stroke\"";
     if (style.rotation != 0)
         element += " transform=\"rotate(" + coordinate(style.rotation) + " " + coordinate(at.x) + " " +
                    coordinate(at.y) + ")\"";

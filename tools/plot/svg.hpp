@@ -29,6 +29,7 @@ struct TextStyle {
     bool bold = false;
     std::string colour = "#222222";
     double rotation = 0;  // degrees, around the text's anchor point
+    bool halo = false;    // a white rim that keeps the text readable over lines
 };
 
 class Svg {
@@ -39,7 +40,9 @@ public:
     // sheets can find the element by.
     void line(Point from, Point to, const Stroke& stroke, std::string_view css_class = {});
     void polyline(const std::vector<Point>& points, const Stroke& stroke, std::string_view css_class = {});
-    void rect(Point corner, double width, double height, std::string_view fill, std::string_view css_class = {});
+    // A fill `opacity` below 1 lets what lies under the rectangle show through.
+    void rect(Point corner, double width, double height, std::string_view fill, std::string_view css_class = {},
+              double opacity = 1);
     void circle(Point centre, double radius, std::string_view fill, const Stroke& outline,
                 std::string_view css_class = {});
     void text(Point at, std::string_view content, const TextStyle& style, std::string_view css_class = {});
