@@ -98,7 +98,12 @@ void Svg::line(Point from, Point to, const Stroke& stroke, std::string_view css_
 void Svg::polyline(const std::vector<Point>& points, const Stroke& stroke, std::string_view css_class) {
     if (points.empty()) return;
     std::string list;
-    for (const Point& p : points) list += (list.empty() ? "" : " ") + coordinate(p.x) + "," + coordinate(p.y);
+    for (const Point& p : points) {
+        if (!list.empty()) list += ' ';
+        list += coordinate(p.x);
+        list += ',';
+        list += coordinate(p.y);
+    }
     body_ += "<polyline" + class_attribute(css_class) + " points=\"" + list + "\" fill=\"none\"" +
              stroke_attributes(stroke) + " stroke-linejoin=\"round\"/>\n";
 }
