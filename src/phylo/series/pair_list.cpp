@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "phylo/lean_heap_sort.hpp"
+#include "phylo/heap_sort.hpp"
 #include "phylo/series/pair_ranks.hpp"
 
 namespace phylo::series {
@@ -58,7 +58,7 @@ void sort_by_rank(HeapPositions<Record>& heap, unsigned shift, std::size_t rank_
         heap = std::move(sorted);
         return;
     }
-    lean_heap_sort(heap.data(), heap.size(), [shift](Record r) { return r >> shift; });
+    heap_sort(heap, [shift](Record r) { return r >> shift; });
 }
 
 PairwiseDistance unpack(const RealMatrix& distances, PackedPair pair) {
@@ -184,10 +184,10 @@ PairwiseDistances sorted_by_distances(const RealMatrix& distances, bool row_sum_
                          static_cast<std::int32_t>(j)};
     const auto by_distance = [](const PairwiseDistance& r) { return r.distance; };
     if (row_sum_preordering) {
-        lean_heap_sort(heap.data(), heap.size(), by_distance);
+        heap_sort(heap, by_distance);
         for (std::size_t q = 1; q <= heap.size(); ++q) heap[q].distance = distances(heap[q].first, heap[q].second);
     }
-    lean_heap_sort(heap.data(), heap.size(), by_distance);
+    heap_sort(heap, by_distance);
     return PairwiseDistances(heap.data() + 1, heap.data() + 1 + heap.size());
 }
 
