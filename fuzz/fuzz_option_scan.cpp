@@ -8,6 +8,7 @@
 
 #include "driver/options.hpp"
 #include "phylo/errors.hpp"
+#include "phylo/thresholds.hpp"
 
 namespace {
 
@@ -36,7 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!(s.deletion_fraction >= 0.0 && s.deletion_fraction <= 1.0)) __builtin_trap();
         if (!(s.step >= 0.0 && s.minimum_threshold >= 0.0 && s.maximum_threshold >= 0.0)) __builtin_trap();
         if (s.replicates < 1) __builtin_trap();
-        const std::int32_t count = tarvix::threshold_count(line.settings);
+        tarvix::settle_threshold_range(line.settings);
+        const std::int32_t count =
+            phylo::threshold_count(s.minimum_threshold, s.maximum_threshold, s.step);
         if (count < 0 && line.settings.maximum_threshold >= line.settings.minimum_threshold) __builtin_trap();
     } catch (const phylo::Error&) {
     }

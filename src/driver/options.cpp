@@ -57,7 +57,7 @@ public:
         const auto value = phylo::io::number_syntax::parse_integer(text_);
         if (!value) fail("not a 32-bit integer");
         if (*value < low || *value > high)
-            fail("value outside " + phylo::io::print::decimal(low) + " .. " + phylo::io::print::decimal(high));
+            fail("value outside " + phylo::decimal(low) + " .. " + phylo::decimal(high));
         return *value;
     }
 
@@ -173,17 +173,12 @@ std::string usage_text(const std::string& command) {
 
 std::string version_line() { return "tarvix " TARVIX_VERSION "\n"; }
 
-std::int32_t threshold_count(Settings& s) {
+void settle_threshold_range(Settings& s) {
     if (s.mode == RunMode::single_threshold_quality) {
         s.maximum_threshold = s.minimum_threshold;
     } else if (s.minimum_threshold > s.maximum_threshold) {
         s.maximum_threshold = s.minimum_threshold;
     }
-    const double q = (s.maximum_threshold - s.minimum_threshold) / s.step;
-    if (!(q > -2147483648.5 && q < 2147483647.5)) {
-        throw phylo::RangeError("threshold count out of range: " + phylo::io::print::real_image(q));
-    }
-    return static_cast<std::int32_t>(std::round(q));
 }
 
 }  // namespace tarvix

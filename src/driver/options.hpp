@@ -26,8 +26,9 @@ std::string usage_text(const std::string& command);
 // "tarvix 1.5" and a line end.
 std::string version_line();
 
-// Settles the threshold range (the maximum follows the minimum in the
-// single-threshold mode, or when below it) and returns N: thresholds 0..N.
-std::int32_t threshold_count(Settings& settings);
+// Settles the threshold range: the maximum follows the minimum in the
+// single-threshold mode, and wherever it lies below it. The count of the
+// thresholds is phylo::threshold_count of the settled range.
+void settle_threshold_range(Settings& settings);
 
 }  // namespace tarvix

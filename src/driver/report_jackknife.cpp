@@ -36,8 +36,8 @@ void check_replicate_memory(std::int32_t replicates, std::size_t bytes_per_repli
     const double needed = static_cast<double>(replicates) * static_cast<double>(bytes_per_replicate);
     const double memory = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
     if (needed > memory) {
-        throw phylo::ResourceError(phylo::io::print::decimal(replicates) + " replicates need about " +
-                                   phylo::io::print::decimal(static_cast<long long>(needed / 1e9 + 0.5)) +
+        throw phylo::ResourceError(phylo::decimal(replicates) + " replicates need about " +
+                                   phylo::decimal(static_cast<long long>(needed / 1e9 + 0.5)) +
                                    " GB of memory, more than this machine has; ask for fewer replicates");
     }
 }
@@ -66,7 +66,7 @@ private:
         if (drawn_ && done != total && now - last_ < std::chrono::milliseconds(100)) return;
         last_ = now;
         drawn_ = true;
-        const std::string text = "\rjackknife: " + phylo::io::print::decimal(done) + " of " + phylo::io::print::decimal(total) +
+        const std::string text = "\rjackknife: " + phylo::decimal(done) + " of " + phylo::decimal(total) +
                                  " replicates";
         std::fputs(text.c_str(), stderr);
     }

@@ -145,7 +145,7 @@ private:
 
 void check_index_variant(double value) {
     if (!(value >= 0.0 && value <= 1.0)) {
-        throw phylo::RangeError("index-variant value " + phylo::io::print::real_image(value) + " outside 0 .. 1");
+        throw phylo::RangeError("index-variant value " + phylo::real_image(value) + " outside 0 .. 1");
     }
 }
 

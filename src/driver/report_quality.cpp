@@ -80,7 +80,7 @@ private:
         // One line per pass on standard error, the pass number and the
         // conflict count each with a leading blank: " 1  12".
         const auto write_pass = [&err = context_.err](std::int64_t pass, std::int64_t conflicts) {
-            err << phylo::io::print::integer_image(pass) << ' ' << phylo::io::print::integer_image(conflicts) << '\n';
+            err << phylo::integer_image(pass) << ' ' << phylo::integer_image(conflicts) << '\n';
         };
         return {std::make_shared<const phylo::Partition>(
             phylo::correction::correct_reference(matrix.matrix, *references.front(), write_pass))};

@@ -6,6 +6,7 @@
 #include "driver/options.hpp"
 #include "driver/report_modes.hpp"
 #include "phylo/errors.hpp"
+#include "phylo/thresholds.hpp"
 #include "phylo/io/partition_file.hpp"
 #include "phylo/io/read.hpp"
 
@@ -87,7 +88,9 @@ int run_checked(const std::string& command, const std::vector<std::string>& argu
         return 1;
     }
     RunContext context{line.settings, 0, {}, std::nullopt, out, err};
-    context.threshold_count = threshold_count(context.settings);
+    settle_threshold_range(context.settings);
+    const Settings& s = context.settings;
+    context.threshold_count = phylo::threshold_count(s.minimum_threshold, s.maximum_threshold, s.step);
     if (needs_reference(context.settings.mode)) context.reference = read_reference(context.settings);
     if (context.settings.mode == RunMode::two_matrix_optimisation) {
         InputHandle file(*context.settings.second_file);

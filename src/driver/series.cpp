@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 #include "phylo/errors.hpp"
 #include "phylo/io/print.hpp"
 #include "phylo/series/glc_series.hpp"
@@ -36,8 +36,8 @@ void check_threshold_memory(const RunContext& context, std::size_t bytes_per_thr
     const double needed = thresholds * static_cast<double>(bytes_per_threshold);
     const double memory = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
     if (needed > memory) {
-        const auto gigabytes = [](double bytes) { return phylo::io::print::decimal(static_cast<long long>(bytes / 1e9 + 0.5)); };
-        throw phylo::ResourceError(phylo::io::print::decimal(context.threshold_count + 1LL) + " thresholds need about " +
+        const auto gigabytes = [](double bytes) { return phylo::decimal(static_cast<long long>(bytes / 1e9 + 0.5)); };
+        throw phylo::ResourceError(phylo::decimal(context.threshold_count + 1LL) + " thresholds need about " +
                                    gigabytes(needed) +
                                    " GB of memory, more than this machine has; choose a larger step or a smaller range");
     }

@@ -3,13 +3,13 @@
 #include <cmath>
 
 #include "phylo/errors.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo {
 
 double require_range(double value, const char* what) {
     if (!(value >= 0.0 && value <= largest_double))
-        throw RangeError(std::string(what) + " outside 0 .. largest double: " + io::print::real_image(value));
+        throw RangeError(std::string(what) + " outside 0 .. largest double: " + real_image(value));
     return value;
 }
 

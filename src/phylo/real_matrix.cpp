@@ -6,23 +6,23 @@
 #include <string>
 
 #include "phylo/errors.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo {
 
 std::unique_ptr<double[]> allocate_reals(std::size_t count) {
     if (count > std::numeric_limits<std::size_t>::max() / sizeof(double))
-        throw ResourceError("cannot hold " + io::print::decimal(count) + " values");
+        throw ResourceError("cannot hold " + decimal(count) + " values");
     try {
         return std::unique_ptr<double[]>(new double[count]);
     } catch (const std::bad_alloc&) {
-        throw ResourceError("not enough memory for " + io::print::decimal(count) + " values");
+        throw ResourceError("not enough memory for " + decimal(count) + " values");
     }
 }
 
 static std::size_t checked_square(std::size_t n) {
     if (n != 0 && n > std::numeric_limits<std::size_t>::max() / n)
-        throw ResourceError("matrix of " + io::print::decimal(n) + " objects is too large");
+        throw ResourceError("matrix of " + decimal(n) + " objects is too large");
     return n * n;
 }
 

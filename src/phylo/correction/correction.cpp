@@ -7,7 +7,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/heap_sort.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::correction {
 

@@ -7,7 +7,7 @@
 #include "phylo/graph/edges.hpp"
 #include "phylo/ranges.hpp"
 #include "phylo/graph/simd.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::graph {
 
@@ -223,14 +223,14 @@ BooleMatrix partition_to_adjacency(const Partition& partition) {
     const std::size_t n = partition.size();
     for (GroupNumber group : partition)
         if (group < 0 || static_cast<std::size_t>(group) >= n)
-            throw RangeError("group number outside 0 .. " + io::print::decimal(n - 1) + ": " + io::print::decimal(group));
+            throw RangeError("group number outside 0 .. " + decimal(n - 1) + ": " + decimal(group));
     return graph_of(n, [&](std::size_t i, std::size_t j) { return partition[i] == partition[j]; });
 }
 
 BooleMatrix conjunction(const BooleMatrix& a, const BooleMatrix& b) {
     if (a.size() != b.size())
         throw SizeError(size_error::boole_chars, "phylo-graph: conjunction of graphs of " +
-                                                     io::print::decimal(a.size()) + " and " + io::print::decimal(b.size()) +
+                                                     decimal(a.size()) + " and " + decimal(b.size()) +
                                                      " objects");
     const std::size_t n = a.size();
     BooleMatrix both(n, false);

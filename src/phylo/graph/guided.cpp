@@ -7,7 +7,7 @@
 #include "phylo/graph/edges.hpp"
 #include "phylo/graph/merging.hpp"
 #include "phylo/ranges.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::graph {
 
@@ -36,8 +36,8 @@ Partition guided_clustering(const RealMatrix& distances, const Partition& guide,
                             TrimmingType trimming, bool long_edges, MergingType merging,
                             const GraphObserver& on_rng) {
     if (guide.size() != distances.size())
-        throw SizeError(size_error::real_chars, "phylo-graph: guide partition of " + io::print::decimal(guide.size()) +
-                                                    " objects for distances of " + io::print::decimal(distances.size()));
+        throw SizeError(size_error::real_chars, "phylo-graph: guide partition of " + decimal(guide.size()) +
+                                                    " objects for distances of " + decimal(distances.size()));
     BooleMatrix graph = build_graph(distances, kind, on_rng);
     const BooleMatrix together = partition_to_adjacency(guide);
     if (long_edges)

@@ -5,7 +5,7 @@
 #include "phylo/graph/disjoint_sets.hpp"
 #include "phylo/errors.hpp"
 #include "phylo/ranges.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::graph {
 
@@ -122,8 +122,8 @@ void conditional_inclusion(BooleMatrix& incidence, const RealMatrix& distances, 
 std::size_t stepwise_merging(BooleMatrix& incidence, std::size_t count, const RealMatrix& distances,
                              DiameterType type) {
     if (incidence.size() != distances.size())
-        throw SizeError(size_error::real_chars, "phylo-graph: incidence matrix of " + io::print::decimal(incidence.size()) +
-                                                    " objects for distances of " + io::print::decimal(distances.size()));
+        throw SizeError(size_error::real_chars, "phylo-graph: incidence matrix of " + decimal(incidence.size()) +
+                                                    " objects for distances of " + decimal(distances.size()));
     for (;;) {
         const std::vector<double> diameters =
             get_diameters(incidence, count, distances, type, ReplaceUnknownType::AVERAGE);
@@ -141,12 +141,12 @@ Partition incidence_to_clusters(const BooleMatrix& incidence, std::size_t count)
         for (std::size_t o = 0; o < n; ++o) {
             if (!incidence(o, c)) continue;
             if (groups[o] >= 0)
-                throw NamedError("PHYLO.GRAPH.INCIDENCE_TO_CLUSTERS.DOUBLE_OCCURRENCE", io::print::decimal(o));
+                throw NamedError("PHYLO.GRAPH.INCIDENCE_TO_CLUSTERS.DOUBLE_OCCURRENCE", decimal(o));
             groups[o] = static_cast<GroupNumber>(c);
         }
     }
     for (std::size_t o = 0; o < n; ++o)
-        if (groups[o] < 0) throw NamedError("PHYLO.GRAPH.INCIDENCE_TO_CLUSTERS.MISSING_OCCURRENCE", io::print::decimal(o));
+        if (groups[o] < 0) throw NamedError("PHYLO.GRAPH.INCIDENCE_TO_CLUSTERS.MISSING_OCCURRENCE", decimal(o));
     return groups;
 }
 

@@ -8,7 +8,7 @@
 #include "phylo/graph/builders.hpp"
 #include "phylo/ranges.hpp"
 #include "phylo/graph/simd.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::graph {
 namespace {
@@ -52,7 +52,7 @@ void to_shortest_paths(RealMatrix& distances, const GraphObserver& on_rng) {
 
 void to_shortest_paths(const BooleMatrix& graph, RealMatrix& distances) {
     if (graph.size() != distances.size())
-        throw SizeError(size_error::real_chars, "phylo-graph:" + io::print::decimal(__LINE__));
+        throw SizeError(size_error::real_chars, "phylo-graph:" + decimal(__LINE__));
     const std::size_t n = distances.size();
     if (n == 0) return;
     constexpr double no_path = largest_double;

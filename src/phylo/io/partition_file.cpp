@@ -1,7 +1,7 @@
 #include "phylo/io/partition_file.hpp"
 
 #include "phylo/errors.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 #include "text_utils/text_utils.hpp"
 
 namespace phylo::io::partition_file {
@@ -37,7 +37,7 @@ GroupNameTable get(TextInput& input, char separator, char quote) {
             field_count = fields.size();
         } else if (fields.size() != field_count) {
             throw NamedError("PHYLO.TAXONOMY.GET.TRAVERSE_FILE.NF_ERROR",
-                             input.name() + ": line " + print::integer_image(line_number));
+                             input.name() + ": line " + integer_image(line_number));
         }
         GroupNameRow row;
         row.reserve(fields.size());

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 #include "phylo/io/output.hpp"
 #include "phylo/types.hpp"
 

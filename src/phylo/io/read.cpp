@@ -6,7 +6,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/io/number_syntax.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 #include "text_utils/text_utils.hpp"
 
 namespace phylo::io::read {
@@ -163,7 +163,7 @@ double get_real(TextInput& input) {
 
 Squared get(TextInput& input, DistInputFormat format) {
     const std::int32_t count = get_header(input, format);
-    if (count < 0) throw RangeError("object count " + print::decimal(count) + " is negative");
+    if (count < 0) throw RangeError("object count " + decimal(count) + " is negative");
     if (count == 0) throw RangeError("object count 0");
     const auto n = static_cast<std::size_t>(count);
     const InputFormat labels_in = label_format(format);

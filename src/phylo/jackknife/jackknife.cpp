@@ -6,11 +6,12 @@
 #include <string>
 
 #include "phylo/errors.hpp"
+#include "phylo/thresholds.hpp"
 #include "phylo/series/glc_series.hpp"
 #include "phylo/heap_sort.hpp"
 #include "phylo/partitions/similarity.hpp"
 #include "phylo/partitions/statistics.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 #ifdef _OPENMP
 #include <omp.h>
@@ -20,12 +21,12 @@ namespace phylo::jackknife {
 
 std::size_t kept_count(std::size_t objects, double deletion_fraction) {
     if (!(deletion_fraction >= 0.0 && deletion_fraction <= 1.0)) {
-        throw RangeError("deletion fraction " + io::print::real_image(deletion_fraction) + " outside 0 .. 1");
+        throw RangeError("deletion fraction " + real_image(deletion_fraction) + " outside 0 .. 1");
     }
     const double kept = std::round(static_cast<double>(objects) * (1.0 - deletion_fraction));
     if (kept < 1.0) {
-        throw RangeError("deletion fraction " + io::print::real_image(deletion_fraction) + " keeps none of " +
-                         io::print::decimal(objects) + " objects");
+        throw RangeError("deletion fraction " + real_image(deletion_fraction) + " keeps none of " +
+                         decimal(objects) + " objects");
     }
     return static_cast<std::size_t>(kept);
 }
@@ -43,7 +44,7 @@ float TaxonSampler::draw() {
 
 std::vector<std::int32_t> TaxonSampler::next(std::size_t kept) {
     if (kept > keys_.size()) {
-        throw RangeError("cannot keep " + io::print::decimal(kept) + " of " + io::print::decimal(keys_.size()) + " objects");
+        throw RangeError("cannot keep " + decimal(kept) + " of " + decimal(keys_.size()) + " objects");
     }
     // Keys are drawn by position, not by object: the object at a position is
     // whatever the previous replicate's sort left there, and the users'
@@ -64,11 +65,11 @@ std::vector<std::int32_t> TaxonSampler::next(std::size_t kept) {
 Partition reduce(const Partition& full, const std::vector<std::int32_t>& kept_objects) {
     const std::size_t n = full.size();
     auto group_of = [&](std::size_t object) {
-        if (object >= n) throw IndexError("object " + io::print::decimal(object) + " outside the reference partition");
+        if (object >= n) throw IndexError("object " + decimal(object) + " outside the reference partition");
         const GroupNumber g = full[object];
         if (g < 0 || static_cast<std::size_t>(g) >= n) {
-            throw IndexError("reference group number " + io::print::decimal(g) + " outside 0 .. " +
-                             io::print::decimal(n - 1));
+            throw IndexError("reference group number " + decimal(g) + " outside 0 .. " +
+                             decimal(n - 1));
         }
         return static_cast<std::size_t>(g);
     };
@@ -95,14 +96,10 @@ namespace {
 
 using KeptObjects = std::vector<std::int32_t>;
 
-// N + 1 thresholds, N = (maximum - start) / step rounded half away from zero.
-std::size_t threshold_count(double start, double step, double maximum) {
-    const double q = (maximum - start) / step;
-    if (!(q > -2147483648.5 && q < 2147483647.5)) {
-        throw RangeError("threshold count " + io::print::real_image(q) + " outside 32 bits");
-    }
-    const double last = std::round(q);
-    if (last < 0.0) throw RangeError("maximum threshold below the start threshold");
+// N + 1 thresholds from start up to about maximum.
+std::size_t threshold_list_size(double start, double step, double maximum) {
+    const std::int32_t last = threshold_count(start, maximum, step);
+    if (last < 0) throw RangeError("maximum threshold below the start threshold");
     return static_cast<std::size_t>(last) + 1;
 }
 
@@ -228,12 +225,12 @@ void taxon_jackknife(const RealMatrix& distances, bool row_sum_preordering, cons
                      double fraction, double deletion_fraction, const JackknifeProgress& progress) {
     const std::size_t n = distances.size();
     Replicate replicate{distances, row_sum_preordering, references, start, step, fraction,
-                        std::vector<double>(threshold_count(start, step, maximum))};
+                        std::vector<double>(threshold_list_size(start, step, maximum))};
     TaxonSampler sampler(n, seed);
     const std::size_t kept = kept_count(n, deletion_fraction);
     for (const PartitionRef& reference : references) {
         if (!reference || reference->size() != n) {
-            throw IndexError("a reference partition is not over the matrix's " + io::print::decimal(n) + " objects");
+            throw IndexError("a reference partition is not over the matrix's " + decimal(n) + " objects");
         }
     }
     for (auto& row : replicates.rows) row.clear();

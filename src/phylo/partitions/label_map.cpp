@@ -4,7 +4,7 @@
 #include <string>
 
 #include "phylo/errors.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::partitions {
 
@@ -22,7 +22,7 @@ std::int32_t TaxonNumbers::at(const Label& key) const {
 TaxonNumbers to_map(const Labels& strings, MapMode mode) {
     // Numbers are 32-bit like every object and group number of the library.
     if (strings.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        throw RangeError("cannot number " + io::print::decimal(strings.size()) + " labels");
+        throw RangeError("cannot number " + decimal(strings.size()) + " labels");
     TaxonNumbers map;
     std::int32_t next = 0;
     for (std::size_t i = 0; i < strings.size(); ++i) {

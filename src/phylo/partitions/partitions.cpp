@@ -9,8 +9,9 @@
 #include <utility>
 
 #include "phylo/errors.hpp"
+#include "phylo/thresholds.hpp"
 #include "phylo/partitions/label_map.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 #include "text_utils/text_utils.hpp"
 
 namespace phylo::partitions {
@@ -40,13 +41,13 @@ std::vector<std::int32_t> object_positions(const GroupNameRow& header, const par
 
 std::string right_justified(const std::string& text, int width) {
     if (width < 0 || text.size() > static_cast<std::size_t>(width))
-        throw RangeError("row label \"" + text + "\" does not fit in " + io::print::decimal(width) + " characters");
+        throw RangeError("row label \"" + text + "\" does not fit in " + decimal(width) + " characters");
     return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
 }
 
 std::string fixed_point(double value, int decimals) {
     if (!std::isfinite(value))
-        throw RangeError("threshold " + io::print::real_image(value) + " cannot be written as a row label");
+        throw RangeError("threshold " + real_image(value) + " cannot be written as a row label");
     // Room for the 309 integer digits of the largest double, a point and 255 decimals.
     std::array<char, 600> text;
     char* end =
@@ -97,22 +98,19 @@ std::int32_t number_of_groups(const Partition& partition) {
 
 void fill(Labels& row_labels, int width, double start, double step) {
     if (width < 2 || width - 2 > 255)
-        throw RangeError("row label width " + io::print::decimal(width) + " is outside 2 .. 257");
-    // Accumulated like the thresholds themselves, so each label shows the
-    // threshold its row was computed at.
-    double value = start;
-    for (Label& label : row_labels) {
-        label = right_justified(fixed_point(value, width - 2), width);
-        value += step;
-    }
+        throw RangeError("row label width " + decimal(width) + " is outside 2 .. 257");
+    std::size_t row = 0;
+    accumulate_thresholds(start, step, row_labels.size(), [&](double threshold) {
+        row_labels[row++] = right_justified(fixed_point(threshold, width - 2), width);
+    });
 }
 
 void fill(Labels& row_labels, int width, long long start, long long step) {
     long long value = start;
     for (std::size_t i = 0; i < row_labels.size(); ++i) {
         if (i > 0 && __builtin_add_overflow(value, step, &value))
-            throw RangeError("row number beyond " + io::print::decimal(value) + " overflows");
-        row_labels[i] = right_justified(io::print::decimal(value), width);
+            throw RangeError("row number beyond " + decimal(value) + " overflows");
+        row_labels[i] = right_justified(decimal(value), width);
     }
 }
 
@@ -123,7 +121,7 @@ Labels repeat(const Labels& names, int times) {
     result.reserve(names.size() * static_cast<std::size_t>(times));
     for (int c = 0; c < times; ++c)
         for (const Label& name : names)
-            result.push_back(text_utils::translate(name + ' ' + io::print::decimal(c), blanks_to_underscores));
+            result.push_back(text_utils::translate(name + ' ' + decimal(c), blanks_to_underscores));
     return result;
 }
 

@@ -6,7 +6,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/partitions/partitions.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::partitions {
 
@@ -19,7 +19,7 @@ constexpr double largest_real = std::numeric_limits<double>::max();
 bool is_aligned(const PartitionSet& partitions) {
     if (partitions.empty()) throw IndexError("the partition set is empty");
     for (std::size_t k = 0; k < partitions.size(); ++k)
-        if (!partitions[k]) throw Error("access error", "no partition at position " + io::print::decimal(k));
+        if (!partitions[k]) throw Error("access error", "no partition at position " + decimal(k));
     return std::all_of(partitions.begin(), partitions.end(),
                        [&](const PartitionRef& p) { return p->size() == partitions.front()->size(); });
 }
@@ -44,7 +44,7 @@ struct ClusterSums {
 // stops the run instead of reaching the report.
 double checked(double quality) {
     if (!(quality >= -1.0 && quality <= largest_real))
-        throw RangeError("cluster quality " + io::print::real_image(quality) + " is outside -1 .. largest real");
+        throw RangeError("cluster quality " + real_image(quality) + " is outside -1 .. largest real");
     return quality;
 }
 
@@ -82,7 +82,7 @@ std::vector<ClusterQualities> cluster_qualities(const RealMatrix& distances, con
     if (partition.size() != n) throw SizeError(size_error::refno_chars, "phylo-taxonomy:1125");
     for (const GroupNumber group : partition)
         if (group < 0 || static_cast<std::size_t>(group) >= n)
-            throw IndexError("group number " + io::print::decimal(group) + " is outside 0 .. " + io::print::decimal(n - 1));
+            throw IndexError("group number " + decimal(group) + " is outside 0 .. " + decimal(n - 1));
     if (n == 0) return {};
 
     std::vector<ClusterSums> clusters(n);
@@ -93,8 +93,8 @@ std::vector<ClusterQualities> cluster_qualities(const RealMatrix& distances, con
         ++own.size;
         for (std::size_t j = i + 1; j < n; ++j) {
             const double d = row[j];
-            if (d < 0.0) throw RangeError("negative distance " + io::print::real_image(d) + " between objects " +
-                                          io::print::decimal(i) + " and " + io::print::decimal(j));
+            if (d < 0.0) throw RangeError("negative distance " + real_image(d) + " between objects " +
+                                          decimal(i) + " and " + decimal(j));
             if (partition[j] != partition[i]) {
                 ClusterSums& other = clusters[partition[j]];
                 if (d < own.isolation) own.isolation = d;
@@ -118,7 +118,7 @@ std::vector<ClusterQualities> cluster_qualities(const RealMatrix& distances, con
 
     std::vector<ClusterQualities> qualities(groups);
     for (std::size_t c = 0; c < groups; ++c) {
-        if (clusters[c].size == 0) throw RangeError("group number " + io::print::decimal(c) + " has no member");
+        if (clusters[c].size == 0) throw RangeError("group number " + decimal(c) + " has no member");
         qualities[c] = finish(clusters[c], groups > 1);
     }
     return qualities;
@@ -126,7 +126,7 @@ std::vector<ClusterQualities> cluster_qualities(const RealMatrix& distances, con
 
 RealData cluster_qualities(const RealMatrix& distances, const PartitionSet& partitions, double threshold) {
     if (!is_aligned(partitions)) throw SizeError(size_error::refno_chars, "phylo-taxonomy:1249");
-    if (threshold < 0.0) throw RangeError("threshold " + io::print::real_image(threshold) + " is negative");
+    if (threshold < 0.0) throw RangeError("threshold " + real_image(threshold) + " is negative");
 
     const std::size_t n = distances.size();
     RealData table(n);
@@ -184,7 +184,7 @@ void partitions_vs_distances(const PartitionSet& partitions, const RealMatrix& d
     const Partition* computed = nullptr;
     double value = 0.0;
     for (std::size_t k = 0; k < partitions.size(); ++k) {
-        if (!partitions[k]) throw Error("access error", "no partition at position " + io::print::decimal(k));
+        if (!partitions[k]) throw Error("access error", "no partition at position " + decimal(k));
         if (partitions[k].get() != computed) {
             value = partition_vs_distance(*partitions[k], distances);
             computed = partitions[k].get();
@@ -192,8 +192,8 @@ void partitions_vs_distances(const PartitionSet& partitions, const RealMatrix& d
         std::vector<double>& row = similarities.rows[k];
         if (row.empty()) continue;
         if (column >= row.size())
-            throw IndexError("column " + io::print::decimal(column) + " is outside a row of " +
-                             io::print::decimal(row.size()) + " values");
+            throw IndexError("column " + decimal(column) + " is outside a row of " +
+                             decimal(row.size()) + " values");
         row[column] = value;
     }
 }
@@ -238,10 +238,10 @@ RealMatrix translate_matrix(const RealMatrix& distances, const partitions::Taxon
     for (std::size_t i = 0; i < n; ++i) {
         const auto column = static_cast<std::size_t>(first.at(object_labels[i]));
         if (column >= translation_row.size())
-            throw IndexError("column " + io::print::decimal(column) + " is outside the translation row");
+            throw IndexError("column " + decimal(column) + " is outside the translation row");
         source[i] = static_cast<std::size_t>(second.at(translation_row[column]));
         if (source[i] >= distances.size())
-            throw IndexError("object " + io::print::decimal(source[i]) + " is outside the source matrix");
+            throw IndexError("object " + decimal(source[i]) + " is outside the source matrix");
     }
     RealMatrix result(n);
     for (std::size_t i = 0; i < n; ++i) {

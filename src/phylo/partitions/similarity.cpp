@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "phylo/errors.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::partitions {
 namespace {
@@ -41,13 +41,13 @@ struct Grouping {
 // Lays the partition out with numbers 0 .. slots - 1; any other number breaks
 // the partition invariant and is an index error.
 void lay_out(Grouping& grouping, std::int32_t slots, bool listed) {
-    if (slots < 0) throw RangeError("group count " + io::print::decimal(slots) + " is negative");
+    if (slots < 0) throw RangeError("group count " + decimal(slots) + " is negative");
     const Partition& numbers = grouping.numbers();
     std::vector<std::size_t>& starts = grouping.starts;
     starts.assign(static_cast<std::size_t>(slots) + 1, 0);
     for (const GroupNumber g : numbers) {
         if (g < 0 || g >= slots) {
-            throw IndexError("group number " + io::print::decimal(g) + " outside 0 .. " + io::print::decimal(slots - 1));
+            throw IndexError("group number " + decimal(g) + " outside 0 .. " + decimal(slots - 1));
         }
         ++starts[static_cast<std::size_t>(g) + 1];
     }

@@ -5,8 +5,9 @@
 #include <string>
 
 #include "phylo/errors.hpp"
+#include "phylo/thresholds.hpp"
 #include "phylo/heap_sort.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::partitions {
 namespace {
@@ -22,7 +23,7 @@ std::vector<double> sorted_copy(std::span<const double> sample) {
 // The element at a rank given as a real, which must fall inside the sample.
 double at_rank(const std::vector<double>& sorted, double rank) {
     if (!(rank >= 0.0 && rank < static_cast<double>(sorted.size()))) {
-        throw IndexError("rank " + io::print::real_image(rank) + " outside a sample of " + io::print::decimal(sorted.size()));
+        throw IndexError("rank " + real_image(rank) + " outside a sample of " + decimal(sorted.size()));
     }
     return sorted[static_cast<std::size_t>(rank)];
 }
@@ -37,7 +38,7 @@ BestResult best_of_column(const std::vector<std::vector<double>>& rows, std::siz
                           std::span<const double> positions, bool maximise) {
     auto score_at = [&](std::size_t r) {
         if (column >= rows[r].size()) {
-            throw IndexError("column " + io::print::decimal(column) + " outside row " + io::print::decimal(r));
+            throw IndexError("column " + decimal(column) + " outside row " + decimal(r));
         }
         return rows[r][column];
     };
@@ -111,7 +112,7 @@ NonparametricSummary nonparametric(std::span<const double> sample) {
 Interval interval(std::span<const double> sample, double confidence) {
     const double alpha = (1.0 - confidence) * 0.5;
     if (!(alpha >= 0.0 && alpha <= 0.5)) {
-        throw RangeError("confidence " + io::print::real_image(confidence) + " is outside 0 .. 1");
+        throw RangeError("confidence " + real_image(confidence) + " is outside 0 .. 1");
     }
     const std::vector<double> sorted = sorted_copy(sample);
     const auto n = static_cast<double>(sorted.size());
@@ -138,12 +139,8 @@ std::vector<double> best(const std::vector<std::vector<double>>& rows, std::span
 }
 
 double fill(std::vector<double>& values, double start, double step) {
-    double value = start;
-    for (double& element : values) {
-        element = value;
-        value = value + step;
-    }
-    return value;
+    std::size_t k = 0;
+    return accumulate_thresholds(start, step, values.size(), [&](double t) { values[k++] = t; });
 }
 
 }  // namespace phylo::partitions

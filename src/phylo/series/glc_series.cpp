@@ -8,7 +8,7 @@
 #include "phylo/series/link_clusters.hpp"
 #include "phylo/series/threshold_batches.hpp"
 #include "phylo/thresholds.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 namespace phylo::series {
 namespace {
@@ -42,7 +42,7 @@ bool run_series(std::size_t n, const ThresholdBatches& batches, double fraction,
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
                 double fraction) {
     if (!(fraction >= 0.0 && fraction <= 1.0))
-        throw RangeError("fraction of links " + io::print::real_image(fraction) + " outside 0 .. 1");
+        throw RangeError("fraction of links " + real_image(fraction) + " outside 0 .. 1");
     std::fill(result.begin(), result.end(), nullptr);
     const std::vector<double> t = thresholds(start, step, result.size());
     if (result.empty()) return;

@@ -17,7 +17,7 @@
 
 #include "phylo/correction/correction.hpp"
 #include "phylo/errors.hpp"
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 #include "test_support.hpp"
 
 namespace {
@@ -25,7 +25,7 @@ namespace {
 // The pass lines the command line writes: " 1  12".
 phylo::correction::PassReport lines_into(std::ostringstream& progress) {
     return [&progress](std::int64_t pass, std::int64_t conflicts) {
-        progress << phylo::io::print::integer_image(pass) << ' ' << phylo::io::print::integer_image(conflicts) << '\n';
+        progress << phylo::integer_image(pass) << ' ' << phylo::integer_image(conflicts) << '\n';
     };
 }
 

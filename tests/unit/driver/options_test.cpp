@@ -2,6 +2,7 @@
 
 #include "driver/options.hpp"
 #include "phylo/errors.hpp"
+#include "phylo/thresholds.hpp"
 
 using tarvix::CommandLine;
 using tarvix::RunMode;
@@ -13,7 +14,9 @@ CommandLine scan(std::vector<std::string> arguments) { return scan_options(std::
 
 std::int32_t count_for(std::vector<std::string> arguments) {
     CommandLine line = scan(std::move(arguments));
-    return tarvix::threshold_count(line.settings);
+    tarvix::settle_threshold_range(line.settings);
+    const tarvix::Settings& s = line.settings;
+    return phylo::threshold_count(s.minimum_threshold, s.maximum_threshold, s.step);
 }
 
 }  // namespace

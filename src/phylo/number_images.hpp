@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace phylo::io::print {
+namespace phylo {
 
 // Images of numbers for messages: a real in its shortest exact form ("nan"
 // for any NaN, whatever its sign bit), an integer with a leading blank when
@@ -25,4 +25,4 @@ std::string decimal(T value) {
     return std::string(digits, result.ptr);
 }
 
-}  // namespace phylo::io::print
+}  // namespace phylo

@@ -1,8 +1,8 @@
-#include "phylo/io/number_images.hpp"
+#include "phylo/number_images.hpp"
 
 #include <cmath>
 
-namespace phylo::io::print {
+namespace phylo {
 
 std::string real_image(double value) {
     if (std::isnan(value)) return "nan";
@@ -13,4 +13,4 @@ std::string real_image(double value) {
 
 std::string integer_image(std::int64_t value) { return (value >= 0 ? " " : "") + decimal(value); }
 
-}  // namespace phylo::io::print
+}  // namespace phylo
