@@ -1,8 +1,13 @@
 // Writes a species-like distance matrix for the benchmarks: taxa fall into
 // species of 1 to 20 members; distances within a species lie in 0 .. 0.05,
 // between species in 0.1 .. 0.5. Also writes the species as a partition file.
+// With "long-tail" the species sizes follow the long tail of real strain
+// collections instead: most species hold 1 to 10 strains, one in 80 holds 50
+// to 90. Big species give many equal distances that share a taxon, the case
+// where the order of equal distances may matter to the clustering.
 //
-//   generate_matrix N DECIMALS SEED OUT_PREFIX   -> OUT_PREFIX.dst, OUT_PREFIX_ref.txt
+//   generate_matrix N DECIMALS SEED OUT_PREFIX [long-tail]
+//     -> OUT_PREFIX.dst, OUT_PREFIX_ref.txt
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -11,8 +16,9 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s N DECIMALS SEED OUT_PREFIX\n", argv[0]);
+    const bool long_tail = argc == 6 && std::string(argv[5]) == "long-tail";
+    if (argc != 5 && !long_tail) {
+        std::fprintf(stderr, "usage: %s N DECIMALS SEED OUT_PREFIX [long-tail]\n", argv[0]);
         return 2;
     }
     const std::size_t n = std::strtoul(argv[1], nullptr, 10);
@@ -23,7 +29,9 @@ int main(int argc, char** argv) {
     std::vector<int> species(n);
     int current = 0;
     for (std::size_t i = 0; i < n;) {
-        const std::size_t size = 1 + rng() % 20;
+        const std::size_t size = !long_tail          ? 1 + rng() % 20
+                                 : rng() % 80 == 0 ? 50 + rng() % 41
+                                                   : 1 + rng() % 10;
         for (std::size_t k = 0; k < size && i < n; ++k) species[i++] = current;
         ++current;
     }
