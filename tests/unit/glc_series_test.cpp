@@ -1,7 +1,9 @@
 // The pair list and the fraction-of-links series: the heap sort's order of
 // equal distances, row-sum pre-ordering, the incremental fusion rule, group
-// numbering, shared partitions, accumulated thresholds, the range errors, and
-// the fast paths against a plain, literal implementation kept here.
+// numbering, shared partitions, accumulated thresholds, the range errors, the
+// fast paths against a plain, literal implementation kept here, and how runs
+// of equal distances are settled (with planted weak checks that must be
+// caught).
 #include <gtest/gtest.h>
 
 #include <algorithm>
