@@ -283,10 +283,11 @@ TEST(LinkCounts, FollowADenseTableThroughLinksAndAbsorptions) {
         }
         alive.erase(std::find(alive.begin(), alive.end(), a));
     }
-    // Every surviving count, read back by adding one more link.
+    // Every surviving count, read back by looking and by adding one more link.
     for (int a : alive)
         for (int b : alive) {
             if (a < b) {
+                ASSERT_EQ(counts.links(b, a), dense[a][b]) << a << "," << b;
                 ASSERT_EQ(counts.add_link(a, b), dense[a][b] + 1) << a << "," << b;
             }
         }
