@@ -23,9 +23,9 @@ void glc_series(const RealMatrix& distances, bool row_sum_preordering, Partition
 // How a call settled the runs of equal distances among the consumed pairs,
 // for tests and benchmarks.
 struct TieReport {
-    std::size_t by_check = 0;       // runs the order check passed
+    std::size_t by_check = 0;       // runs of two or more pairs between clusters that the order check passed
     std::size_t by_all_orders = 0;  // runs whose every order was tried and agreed
-    bool exact_order = false;       // a run needed the exact order, so the whole list was sorted exactly
+    bool exact_order = false;       // the exactly sorted list was used (a run needed it, or a distance is NaN)
 };
 
 // The same with the order check to apply (the series use order_free; tests

@@ -569,7 +569,9 @@ bool check_without_b(std::span<const RunLink> run) {
 }
 
 TEST(TieRuns, TheOneSidedSlipGivesTheWrongGroups) {
-    // The case above with the slip planted: the fast order's {B}{A,C} stands.
+    // The case above with the slip planted. The fast order takes equal
+    // distances as they stand in the upper triangle, A-C before B-C, and
+    // its {B}{A,C} stands.
     TieReport report;
     EXPECT_EQ(*traced_glc(from_upper(3, {2, 1, 1}), 1, 1.0, 1.0, 0.6, false, one_sided_check, report)[0],
               (Partition{1, 0, 1}));
