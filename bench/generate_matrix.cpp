@@ -1,8 +1,16 @@
 // Writes a species-like distance matrix for the benchmarks: taxa fall into
 // species of 1 to 20 members; distances within a species lie in 0 .. 0.05,
 // between species in 0.1 .. 0.5. Also writes the species as a partition file.
+// With "long-tail" the species sizes follow the long tail of real strain
+// collections instead: most species hold 1 to 10 strains, one in 80 holds 50
+// to 90. Big species give many equal distances that share a taxon, the case
+// where the order of equal distances may matter to the clustering.
+// Reports on standard error how many pairs lie within 0.1 as written and how
+// many runs of equal distances they hold.
 //
-//   generate_matrix N DECIMALS SEED OUT_PREFIX   -> OUT_PREFIX.dst, OUT_PREFIX_ref.txt
+//   generate_matrix N DECIMALS SEED OUT_PREFIX [long-tail]
+//     -> OUT_PREFIX.dst, OUT_PREFIX_ref.txt
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -11,8 +19,9 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s N DECIMALS SEED OUT_PREFIX\n", argv[0]);
+    const bool long_tail = argc == 6 && std::string(argv[5]) == "long-tail";
+    if (argc != 5 && !long_tail) {
+        std::fprintf(stderr, "usage: %s N DECIMALS SEED OUT_PREFIX [long-tail]\n", argv[0]);
         return 2;
     }
     const std::size_t n = std::strtoul(argv[1], nullptr, 10);
@@ -23,7 +32,9 @@ int main(int argc, char** argv) {
     std::vector<int> species(n);
     int current = 0;
     for (std::size_t i = 0; i < n;) {
-        const std::size_t size = 1 + rng() % 20;
+        const std::size_t size = !long_tail          ? 1 + rng() % 20
+                                 : rng() % 80 == 0 ? 50 + rng() % 41
+                                                   : 1 + rng() % 10;
         for (std::size_t k = 0; k < size && i < n; ++k) species[i++] = current;
         ++current;
     }
@@ -39,12 +50,16 @@ int main(int argc, char** argv) {
     std::fprintf(out, "%zu\n", n);
     std::string line;
     char number[64];
+    std::vector<double> close;  // the written distances up to 0.1 of the upper triangle
     for (std::size_t i = 0; i < n; ++i) {
         line = "T" + std::to_string(i);
         for (std::size_t j = 0; j < n; ++j) {
             const auto r = std::to_chars(number, number + sizeof number, d[i * n + j], std::chars_format::fixed, decimals);
             line.push_back(' ');
             line.append(number, r.ptr);
+            double written = 0.0;
+            std::from_chars(number, r.ptr, written);
+            if (j > i && written <= 0.1) close.push_back(written);
         }
         line.push_back('\n');
         std::fwrite(line.data(), 1, line.size(), out);
@@ -52,5 +67,14 @@ int main(int argc, char** argv) {
     }
     std::fclose(out);
     std::fclose(ref);
+    std::sort(close.begin(), close.end());
+    std::size_t runs = 0, longest = close.empty() ? 0 : 1;
+    for (std::size_t p = 0, q = 0; p < close.size(); p = q) {
+        for (q = p + 1; q < close.size() && close[q] == close[p];) ++q;
+        runs += q - p > 1;
+        longest = std::max(longest, q - p);
+    }
+    std::fprintf(stderr, "%zu pairs up to 0.1, %zu runs of equal distances among them (longest %zu)\n", close.size(),
+                 runs, longest);
     return 0;
 }

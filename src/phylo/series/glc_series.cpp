@@ -15,22 +15,33 @@ namespace {
 
 // Consumes the batches in their order and stores one partition per threshold:
 // a new one at the first threshold and wherever a fusion happened, else the
-// predecessor's. With check_ties, every run of equal distances must commute
-// (LinkClusters::commutes), since the batches then hold such runs in no
-// particular order; returns false as soon as one does not.
-bool run_series(std::size_t n, const ThresholdBatches& batches, double fraction, bool check_ties,
-                PartitionSet& result) {
+// predecessor's. With check_ties the batches hold equal distances in no
+// particular order, so every run of them must be one whose order cannot
+// matter (LinkClusters::consume_run); returns false as soon as one is not.
+bool run_series(std::size_t n, const ThresholdBatches& batches, double fraction, bool check_ties, OrderCheck check,
+                TieReport& report, PartitionSet& result) {
     const PairwiseDistances& pairs = batches.pairs;
-    LinkClusters clusters(n, fraction);
+    LinkClusters clusters(n, fraction, check);
     for (std::size_t k = 0; k < batches.size(); ++k) {
         bool fused = false;
         for (std::size_t p = batches.begin[k]; p < batches.begin[k + 1];) {
             std::size_t run_end = p + 1;
-            if (check_ties) {
+            if (check_ties)
                 while (run_end < batches.begin[k + 1] && pairs[run_end].distance == pairs[p].distance) ++run_end;
-                if (run_end - p > 1 && !clusters.commutes(&pairs[p], &pairs[run_end])) return false;
+            if (run_end - p == 1) {
+                fused |= clusters.consume(pairs[p].first, pairs[p].second);
+                ++p;
+                continue;
             }
-            for (; p < run_end; ++p) fused |= clusters.consume(pairs[p].first, pairs[p].second);
+            const RunOutcome run = clusters.consume_run(&pairs[p], &pairs[run_end]);
+            switch (run.settled) {
+                case RunSettled::alone: break;
+                case RunSettled::by_check: ++report.by_check; break;
+                case RunSettled::by_all_orders: ++report.by_all_orders; break;
+                case RunSettled::needs_exact_order: return false;
+            }
+            fused |= run.fused;
+            p = run_end;
         }
         result[k] = k == 0 || fused ? clusters.partition() : result[k - 1];
     }
@@ -40,7 +51,7 @@ bool run_series(std::size_t n, const ThresholdBatches& batches, double fraction,
 }  // namespace
 
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
-                double fraction) {
+                double fraction, OrderCheck check, TieReport& report) {
     if (!(fraction >= 0.0 && fraction <= 1.0))
         throw RangeError("fraction of links " + real_image(fraction) + " outside 0 .. 1");
     std::fill(result.begin(), result.end(), nullptr);
@@ -49,16 +60,23 @@ void glc_series(const RealMatrix& distances, bool row_sum_preordering, Partition
     const std::size_t n = distances.size();
 
     // Pairs beyond the last threshold are never consumed, and the order of
-    // equal distances matters only where the tie check fails (never with
-    // F = 0, where the groups are the connected components). Only then is the
-    // whole list sorted the exact way.
+    // equal distances matters only where a run of them cannot be shown to end
+    // the same in every order (never with F = 0, where the groups are the
+    // connected components). Only then is the whole list sorted the exact way.
     {
         const bool by_distance = fraction > 0.0;
         const std::optional<ThresholdBatches> consumed =
             consumed_batches(distances, t, by_distance ? BatchOrder::by_distance : BatchOrder::any);
-        if (consumed && run_series(n, *consumed, fraction, by_distance, result)) return;
+        if (consumed && run_series(n, *consumed, fraction, by_distance, check, report, result)) return;
     }
-    run_series(n, batches_in_exact_order(distances, row_sum_preordering, t), fraction, false, result);
+    report.exact_order = true;
+    run_series(n, batches_in_exact_order(distances, row_sum_preordering, t), fraction, false, check, report, result);
+}
+
+void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
+                double fraction) {
+    TieReport report;
+    glc_series(distances, row_sum_preordering, result, start, step, fraction, order_free, report);
 }
 
 }  // namespace phylo::series

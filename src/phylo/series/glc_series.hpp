@@ -1,6 +1,9 @@
 // Clustering by the fraction-of-links rule along a series of thresholds.
 #pragma once
 
+#include <cstddef>
+
+#include "phylo/series/link_clusters.hpp"
 #include "phylo/types.hpp"
 
 namespace phylo::series {
@@ -16,5 +19,18 @@ namespace phylo::series {
 // outside 0 .. 1 and for thresholds outside 0 .. the largest double.
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
                 double fraction);
+
+// How a call settled the runs of equal distances among the consumed pairs,
+// for tests and benchmarks.
+struct TieReport {
+    std::size_t by_check = 0;       // runs of two or more pairs between clusters that the order check passed
+    std::size_t by_all_orders = 0;  // runs whose every order was tried and agreed
+    bool exact_order = false;       // the exactly sorted list was used (a run needed it, or a distance is NaN)
+};
+
+// The same with the order check to apply (the series use order_free; tests
+// plant weaker ones to prove that the comparison catches them) and a report.
+void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
+                double fraction, OrderCheck check, TieReport& report);
 
 }  // namespace phylo::series

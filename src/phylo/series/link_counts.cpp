@@ -81,6 +81,12 @@ std::uint64_t LinkCounts::add_link(std::int32_t a, std::int32_t b) {
     return ++slot.count;
 }
 
+std::uint64_t LinkCounts::links(std::int32_t a, std::int32_t b) const {
+    const std::uint64_t key = key_of(node_of_[a], node_of_[b]);
+    const Slot& slot = slots_[find(key)];
+    return slot.key == key ? slot.count : 0;
+}
+
 void LinkCounts::absorb(std::int32_t a, std::int32_t b) {
     Node small = node_of_[a], large = node_of_[b];
     if (neighbours_[small].size() > neighbours_[large].size()) std::swap(small, large);

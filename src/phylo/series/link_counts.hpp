@@ -18,6 +18,9 @@ public:
     // One more link between the distinct clusters a and b; returns their count.
     std::uint64_t add_link(std::int32_t a, std::int32_t b);
 
+    // The count between the distinct clusters a and b, changing nothing.
+    std::uint64_t links(std::int32_t a, std::int32_t b) const;
+
     // Cluster a is absorbed into cluster b: for every other cluster c,
     // link(b, c) := link(b, c) + link(a, c); label a is not used again.
     void absorb(std::int32_t a, std::int32_t b);

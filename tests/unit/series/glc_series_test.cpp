@@ -1,7 +1,9 @@
 // The pair list and the fraction-of-links series: the heap sort's order of
 // equal distances, row-sum pre-ordering, the incremental fusion rule, group
-// numbering, shared partitions, accumulated thresholds, the range errors, and
-// the fast paths against a plain, literal implementation kept here.
+// numbering, shared partitions, accumulated thresholds, the range errors, the
+// fast paths against a plain, literal implementation kept here, and how runs
+// of equal distances are settled (with planted weak checks that must be
+// caught).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <map>
 #include <random>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -28,6 +32,8 @@ using phylo::PartitionSet;
 using phylo::RealMatrix;
 using phylo::series::PairwiseDistance;
 using phylo::series::PairwiseDistances;
+using phylo::series::RunLink;
+using phylo::series::TieReport;
 
 constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
 
@@ -106,6 +112,22 @@ PartitionSet literal_glc(const RealMatrix& d, bool row_sums, std::size_t count, 
         t += step;
     }
     return result;
+}
+
+PartitionSet traced_glc(const RealMatrix& d, std::size_t count, double start, double step, double fraction,
+                        bool row_sums, phylo::series::OrderCheck check, TieReport& report) {
+    PartitionSet result(count);
+    phylo::series::glc_series(d, row_sums, result, start, step, fraction, check, report);
+    return result;
+}
+
+bool same_series(const PartitionSet& expected, const PartitionSet& actual) {
+    if (expected.size() != actual.size()) return false;
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        if (!actual[k] || *expected[k] != *actual[k]) return false;
+        if (k > 0 && (expected[k] == expected[k - 1]) != (actual[k] == actual[k - 1])) return false;
+    }
+    return true;
 }
 
 // Same partitions at every threshold and the same runs of shared objects.
@@ -261,10 +283,11 @@ TEST(LinkCounts, FollowADenseTableThroughLinksAndAbsorptions) {
         }
         alive.erase(std::find(alive.begin(), alive.end(), a));
     }
-    // Every surviving count, read back by adding one more link.
+    // Every surviving count, read back by looking and by adding one more link.
     for (int a : alive)
         for (int b : alive) {
             if (a < b) {
+                ASSERT_EQ(counts.links(b, a), dense[a][b]) << a << "," << b;
                 ASSERT_EQ(counts.add_link(a, b), dense[a][b] + 1) << a << "," << b;
             }
         }
@@ -429,6 +452,214 @@ TEST(GlcSeries, AgreesWithTheLiteralProcedureWithNotANumberAndInfinities) {
             for (double fraction : {0.0, 0.5, 1.0})
                 expect_same_series(literal_glc(*m, row_sums, 9, 0.0, 0.125, fraction),
                                    glc(*m, 9, 0.0, 0.125, fraction, row_sums), "F " + std::to_string(fraction));
+}
+
+// ---------------------------------------------------------------------------
+// Runs of equal distances: the fast order stands where no order can matter.
+
+RunLink fusing(std::int32_t a, std::int32_t b) { return {a, b, true}; }
+RunLink not_fusing(std::int32_t a, std::int32_t b) { return {a, b, false}; }
+
+bool order_free(std::initializer_list<RunLink> run) {
+    return phylo::series::order_free(std::span<const RunLink>(run.begin(), run.size()));
+}
+
+TEST(TieRuns, OrderCheckAcceptsRunsWhoseFusionsNothingElseTouches) {
+    EXPECT_TRUE(order_free({}));
+    // A-B and B-C fuse nothing: their counts grow one by one in any order.
+    EXPECT_TRUE(order_free({not_fusing(0, 1), not_fusing(1, 2)}));
+    // Two fusions of unrelated clusters, and a pair that only adds to one of
+    // them (or falls inside it), before or after it.
+    EXPECT_TRUE(order_free({fusing(0, 1), fusing(2, 3), not_fusing(0, 1)}));
+    EXPECT_TRUE(order_free({not_fusing(2, 3), fusing(2, 3), not_fusing(4, 5), not_fusing(5, 6)}));
+}
+
+TEST(TieRuns, OrderCheckRefusesRunsWhereAFusionMeetsAnotherPair) {
+    // (a) one cluster in two fusions: A-B fused, then B (now in A + B) with C.
+    EXPECT_FALSE(order_free({fusing(0, 1), fusing(1, 2)}));
+    EXPECT_FALSE(order_free({fusing(1, 2), fusing(0, 2)}));
+    // (b) a pair that fused nothing touches a fused cluster, from its lower
+    // side or from its higher side, before or after the fusion.
+    EXPECT_FALSE(order_free({fusing(0, 1), not_fusing(1, 2)}));
+    EXPECT_FALSE(order_free({fusing(0, 2), not_fusing(1, 2)}));
+    EXPECT_FALSE(order_free({not_fusing(1, 2), fusing(0, 2)}));
+    EXPECT_FALSE(order_free({not_fusing(0, 3), fusing(1, 3), fusing(0, 2)}));
+}
+
+TEST(TieRuns, APairTouchingAFusedClusterFromItsHigherSideKeepsTheExactOrder) {
+    // d(A,B) = 2, d(A,C) = d(B,C) = 1, threshold 1, F = 0.6. Traced by hand,
+    // the heap sort turns (0,1) 2, (0,2) 1, (1,2) 1 into (1,2), (0,2),
+    // (0,1): B-C fuses (1 of 1), then A-C brings 1 link of 2 to {B, C}, short
+    // of 0.6. So {A}{B,C}, groups numbered by highest member: (0, 1, 1).
+    // The other order fuses A-C first and gives {B}{A,C}, (1, 0, 1); the
+    // run's check sees the non-fusing B-C touch the fused C on its higher
+    // side, every order is tried, they differ, and the list is sorted.
+    const RealMatrix d = from_upper(3, {2, 1, 1});
+    for (bool row_sums : {false, true}) {
+        TieReport report;
+        const PartitionSet s = traced_glc(d, 1, 1.0, 1.0, 0.6, row_sums, phylo::series::order_free, report);
+        EXPECT_EQ(*s[0], (Partition{0, 1, 1})) << row_sums;
+        EXPECT_TRUE(report.exact_order);
+    }
+}
+
+TEST(TieRuns, RunsThatNoOrderCanChangeNeedNoExactSort) {
+    // Clumps {0,1}, {2,3}, {4,5} form at 0.5; at 1 the equal pairs (1,2)
+    // and (3,4) share the clump {2,3} and each bring 1 link of 4, short of
+    // F = 0.5, in any order.
+    const RealMatrix clumps = from_upper(6, {0.1, 5, 5, 5, 5,  //
+                                             5, 1, 5, 5,       //
+                                             0.2, 5, 5,        //
+                                             1, 5,             //
+                                             0.3});
+    TieReport report;
+    const PartitionSet s = traced_glc(clumps, 2, 0.5, 0.5, 0.5, false, phylo::series::order_free, report);
+    EXPECT_EQ(*s[0], (Partition{0, 0, 1, 1, 2, 2}));
+    EXPECT_EQ(s[1], s[0]);
+    EXPECT_EQ(report.by_check, 1u);
+    EXPECT_FALSE(report.exact_order);
+
+    // Three equal distances at F = 0.5: the first pair fuses (1 of 1), the
+    // second brings 1 link of 2 and fuses, the third falls inside; one group
+    // in every order, though the fusions share a cluster.
+    TieReport all_orders;
+    EXPECT_EQ(*traced_glc(from_upper(3, {1, 1, 1}), 1, 1.0, 1.0, 0.5, false, phylo::series::order_free,
+                          all_orders)[0],
+              (Partition{0, 0, 0}));
+    EXPECT_EQ(all_orders.by_all_orders, 1u);
+    EXPECT_FALSE(all_orders.exact_order);
+}
+
+TEST(TieRuns, LargerRunsThatFailTheCheckAreSortedExactly) {
+    // Five objects at equal distances, F = 1: the check fails (the first
+    // fusion is touched by other pairs) and ten pairs are too many to try.
+    // Once every pair is consumed complete linkage gives one group whatever
+    // the order: the last pair consumed between two final groups would have
+    // completed the links between its two clusters and fused them.
+    TieReport report;
+    EXPECT_EQ(*traced_glc(from_upper(5, std::vector<double>(10, 1.0)), 1, 1.0, 1.0, 1.0, false,
+                          phylo::series::order_free, report)[0],
+              (Partition{0, 0, 0, 0, 0}));
+    EXPECT_TRUE(report.exact_order);
+    EXPECT_EQ(report.by_all_orders, 0u);
+}
+
+// Planted faults for the negative controls: the check with a one-sided slip
+// in (b), which looks only at the pair's lower cluster, and the check
+// without (b).
+bool one_sided_check(std::span<const RunLink> run) {
+    std::map<std::int32_t, std::int32_t> partner;
+    for (const RunLink& link : run)
+        if (link.fused && !partner.emplace(link.a, link.b).second) return false;
+    for (const RunLink& link : run)
+        if (link.fused && !partner.emplace(link.b, link.a).second) return false;
+    for (const RunLink& link : run) {
+        const auto it = partner.find(link.a);
+        if (!link.fused && it != partner.end() && it->second != link.b) return false;
+    }
+    return true;
+}
+
+bool check_without_b(std::span<const RunLink> run) {
+    std::map<std::int32_t, std::int32_t> partner;
+    for (const RunLink& link : run)
+        if (link.fused && !(partner.emplace(link.a, link.b).second && partner.emplace(link.b, link.a).second))
+            return false;
+    return true;
+}
+
+TEST(TieRuns, TheOneSidedSlipGivesTheWrongGroups) {
+    // The case above with the slip planted. The fast order takes equal
+    // distances as they stand in the upper triangle, A-C before B-C, and
+    // its {B}{A,C} stands.
+    TieReport report;
+    EXPECT_EQ(*traced_glc(from_upper(3, {2, 1, 1}), 1, 1.0, 1.0, 0.6, false, one_sided_check, report)[0],
+              (Partition{1, 0, 1}));
+    EXPECT_FALSE(report.exact_order);
+}
+
+// Small matrices with two decimals: many runs of 2 to 7 equal distances
+// among few objects, so fusions and the pairs around them meet often.
+struct TieCase {
+    RealMatrix d;
+    bool row_sums;
+    double fraction;
+    PartitionSet expected;
+    std::string what;
+};
+
+const std::vector<TieCase>& tie_cases() {
+    static const std::vector<TieCase> cases = [] {
+        std::vector<TieCase> built;
+        std::mt19937 random(31);
+        std::uniform_real_distribution<double> uniform(0.0, 1.0);
+        for (int round = 0; round < 40; ++round) {
+            const std::size_t n = 8 + static_cast<std::size_t>(round % 5) * 4;
+            RealMatrix d(n, 0.0);
+            for (std::size_t i = 0; i < n; ++i)
+                for (std::size_t j = i + 1; j < n; ++j) d(i, j) = d(j, i) = std::round(uniform(random) * 40) / 100;
+            for (bool row_sums : {false, true})
+                for (double fraction : {0.3, 0.5, 0.6, 1.0})
+                    built.push_back({d, row_sums, fraction, literal_glc(d, row_sums, 21, 0.0, 0.02, fraction),
+                                     "round " + std::to_string(round) + " row sums " + std::to_string(row_sums) +
+                                         " F " + std::to_string(fraction)});
+        }
+        return built;
+    }();
+    return cases;
+}
+
+// Runs every case with the given check and returns in how many the series
+// differs from the literal one; adds the reports up in total, where
+// exact_order tells that some cases but not all needed the exact sort.
+std::size_t mismatches(phylo::series::OrderCheck check, TieReport& total, bool expect_same = false) {
+    std::size_t wrong = 0, exact = 0;
+    for (const TieCase& c : tie_cases()) {
+        TieReport report;
+        const PartitionSet s = traced_glc(c.d, 21, 0.0, 0.02, c.fraction, c.row_sums, check, report);
+        wrong += !same_series(c.expected, s);
+        if (expect_same) expect_same_series(c.expected, s, c.what);
+        total.by_check += report.by_check;
+        total.by_all_orders += report.by_all_orders;
+        exact += report.exact_order;
+    }
+    total.exact_order = exact > 0 && exact < tie_cases().size();
+    return wrong;
+}
+
+// The check of the series, counting the runs it passes that a stricter
+// check would refuse: one that wants every pair between two clusters to
+// join pairwise disjoint cluster pairs, fusing or not.
+std::size_t passed_only_by_the_weaker_check = 0;
+
+bool counting_check(std::span<const RunLink> run) {
+    const bool passed = phylo::series::order_free(run);
+    std::map<std::int32_t, std::int32_t> partner;
+    bool strict = true;
+    for (const RunLink& link : run)
+        strict = strict && partner.emplace(link.a, link.b).first->second == link.b &&
+                 partner.emplace(link.b, link.a).first->second == link.a;
+    passed_only_by_the_weaker_check += passed && !strict;
+    return passed;
+}
+
+TEST(TieRuns, AgreeWithTheLiteralProcedureOnEveryPath) {
+    TieReport total;
+    passed_only_by_the_weaker_check = 0;
+    EXPECT_EQ(mismatches(counting_check, total, true), 0u);
+    EXPECT_GT(passed_only_by_the_weaker_check, 0u);
+    // Every way of settling a run was taken: the check, all orders, and the
+    // exact sort in some cases but not in all.
+    EXPECT_GT(total.by_check, 0u);
+    EXPECT_GT(total.by_all_orders, 0u);
+    EXPECT_TRUE(total.exact_order);
+}
+
+TEST(TieRuns, NegativeControlsAPlantedWeakCheckIsCaught) {
+    TieReport ignored;
+    EXPECT_GT(mismatches(one_sided_check, ignored), 0u);
+    EXPECT_GT(mismatches(check_without_b, ignored), 0u);
+    EXPECT_GT(mismatches([](std::span<const RunLink>) { return true; }, ignored), 0u);
 }
 
 }  // namespace
