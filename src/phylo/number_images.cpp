@@ -11,6 +11,10 @@ std::string real_image(double value) {
     return std::string(text, end);
 }
 
-std::string integer_image(std::int64_t value) { return (value >= 0 ? " " : "") + decimal(value); }
+std::string integer_image(std::int64_t value) {
+    std::string image = value >= 0 ? " " : "";
+    image += decimal(value);
+    return image;
+}
 
 }  // namespace phylo

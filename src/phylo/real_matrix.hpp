@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 
 namespace phylo {
 
@@ -36,6 +37,20 @@ private:
     std::size_t n_ = 0;
     std::unique_ptr<double[]> data_;
 };
+
+// The submatrix of the rows and columns picked, in the order picked:
+// into(a, b) = from(picked[a], picked[b]). into takes the size of the pick
+// (its storage is reused when it has it already). Every index must lie
+// below from.size().
+template <class Index>
+void gather(const RealMatrix& from, std::span<const Index> picked, RealMatrix& into) {
+    if (into.size() != picked.size()) into = RealMatrix(picked.size());
+    for (std::size_t a = 0; a < picked.size(); ++a) {
+        const double* row = from.row(static_cast<std::size_t>(picked[a]));
+        double* to = into.row(a);
+        for (std::size_t b = 0; b < picked.size(); ++b) to[b] = row[static_cast<std::size_t>(picked[b])];
+    }
+}
 
 // Storage for count doubles, uninitialised; throws ResourceError when the
 // machine cannot provide it.

@@ -6,21 +6,15 @@
 
 namespace phylo::io::partition_file {
 
-namespace {
-
-// Spaces around a field are dropped and inner spaces become '_', so that
-// "Strain 1" in a file matches the label Strain_1.
-std::string clean(const std::string& field) {
+std::string clean(std::string_view field) {
     const std::size_t first = field.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
+    if (first == std::string_view::npos) return {};
     const std::size_t last = field.find_last_not_of(' ');
-    std::string result = field.substr(first, last - first + 1);
+    std::string result(field.substr(first, last - first + 1));
     for (char& c : result)
         if (c == ' ') c = '_';
     return result;
 }
-
-}  // namespace
 
 GroupNameTable get(TextInput& input, char separator, char quote) {
     const auto separators = text_utils::to_set(std::string_view(&separator, 1));
@@ -50,10 +44,6 @@ GroupNameTable get(TextInput& input, char separator, char quote) {
 GroupNameTable get_transposed(TextInput& input, char separator, char quote) {
     return partition_file::transpose(get(input, separator, quote));
 }
-
-}  // namespace phylo::io::partition_file
-
-namespace phylo::io::partition_file {
 
 GroupNameTable transpose(const GroupNameTable& table) {
     if (table.empty()) throw IndexError("transposing a table without rows");

@@ -6,6 +6,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/io/number_syntax.hpp"
+#include "phylo/io/partition_file.hpp"
 #include "phylo/number_images.hpp"
 #include "text_utils/text_utils.hpp"
 
@@ -94,10 +95,7 @@ void read_phylip_label(TextInput& input, std::string& label) {
 void read_tab_label(TextInput& input, std::string& label) {
     std::string raw;
     read_extended_label(input, raw, is_control);
-    const std::size_t first = raw.find_first_not_of(' ');
-    if (first == std::string::npos) return;
-    const std::size_t last = raw.find_last_not_of(' ');
-    for (std::size_t i = first; i <= last; ++i) label.push_back(raw[i] == ' ' ? '_' : raw[i]);
+    label += partition_file::clean(raw);
 }
 
 // How many values to make room for at first: never more than the input can

@@ -114,17 +114,6 @@ struct Replicate {
     double fraction;
     std::vector<double> thresholds;
 
-    // The distances between kept objects, rows and columns in ascending
-    // object order, written over a matrix of the kept count.
-    void fill_submatrix(const KeptObjects& kept, RealMatrix& result) const {
-        if (result.size() != kept.size()) result = RealMatrix(kept.size());
-        for (std::size_t a = 0; a < kept.size(); ++a) {
-            const double* from = distances.row(static_cast<std::size_t>(kept[a]));
-            double* to = result.row(a);
-            for (std::size_t b = 0; b < kept.size(); ++b) to[b] = from[kept[b]];
-        }
-    }
-
     // Every reference reduced to the kept objects; references that share one
     // partition share its reduction.
     PartitionSet reduced_references(const KeptObjects& kept) const {
@@ -143,7 +132,9 @@ struct Replicate {
     std::vector<double> row(const KeptObjects& kept, RealMatrix& submatrix) const {
         const PartitionSet reduced = reduced_references(kept);
         PartitionSet series(thresholds.size());
-        fill_submatrix(kept, submatrix);
+        // The distances between kept objects, rows and columns in ascending
+        // object order.
+        gather(distances, std::span<const std::int32_t>(kept), submatrix);
         series::glc_series(submatrix, row_sum_preordering, series, start, step, fraction);
         RealData similarities(thresholds.size());
         partitions::partition_similarities(series, reduced, similarities);

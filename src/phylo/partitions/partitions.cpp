@@ -18,11 +18,6 @@ namespace phylo::partitions {
 
 namespace {
 
-bool is_aligned(const GroupNameTable& table) {
-    return std::all_of(table.begin(), table.end(),
-                       [&](const GroupNameRow& row) { return row.size() == table.front().size(); });
-}
-
 // The matrix position of the object named in each header column. A header
 // holding one label twice would leave another object without a group, so it
 // is refused like a repeated key of a unique label map.
@@ -56,6 +51,19 @@ std::string fixed_point(double value, int decimals) {
 }
 
 }  // namespace
+
+bool is_aligned(const PartitionSet& set) {
+    if (set.empty()) throw IndexError("empty partition set");
+    if (std::any_of(set.begin(), set.end(), [](const PartitionRef& p) { return !p; }))
+        throw IndexError("absent partition in a partition set");
+    const std::size_t length = set.front()->size();
+    return std::all_of(set.begin(), set.end(), [&](const PartitionRef& p) { return p->size() == length; });
+}
+
+bool is_aligned(const GroupNameTable& table) {
+    return std::all_of(table.begin(), table.end(),
+                       [&](const GroupNameRow& row) { return row.size() == table.front().size(); });
+}
 
 PartitionSet to_group_numbers(const Labels& labels, const GroupNameTable& table) {
     if (table.empty()) throw IndexError("the group-name table has no rows");

@@ -16,6 +16,16 @@ namespace phylo::partitions {
 // in which the groups first appear along the file's lines.
 PartitionSet to_group_numbers(const Labels& labels, const GroupNameTable& table);
 
+// Whether all partitions of a set have one length. Every user of a set asks
+// this one question the same way: an empty set and an absent partition are
+// index errors of their own ("empty partition set", "absent partition in a
+// partition set"), never a misalignment.
+bool is_aligned(const PartitionSet& set);
+
+// Whether all rows of a group-name table have one length (a table without
+// rows is aligned).
+bool is_aligned(const GroupNameTable& table);
+
 // The number of groups G, after checking that the group numbers are exactly
 // 0..G-1 without gaps.
 std::int32_t number_of_groups(const Partition& partition);

@@ -14,21 +14,6 @@ namespace {
 
 constexpr double largest_real = std::numeric_limits<double>::max();
 
-// Whether all partitions of the set have one length. An empty set or an
-// absent partition is a failure of its own, not a misalignment.
-bool is_aligned(const PartitionSet& partitions) {
-    if (partitions.empty()) throw IndexError("the partition set is empty");
-    for (std::size_t k = 0; k < partitions.size(); ++k)
-        if (!partitions[k]) throw Error("access error", "no partition at position " + decimal(k));
-    return std::all_of(partitions.begin(), partitions.end(),
-                       [&](const PartitionRef& p) { return p->size() == partitions.front()->size(); });
-}
-
-bool is_aligned(const GroupNameTable& table) {
-    return std::all_of(table.begin(), table.end(),
-                       [&](const GroupNameRow& row) { return row.size() == table.front().size(); });
-}
-
 // What the pair walk gathers for one cluster.
 struct ClusterSums {
     std::int32_t size = 0;
@@ -243,12 +228,8 @@ RealMatrix translate_matrix(const RealMatrix& distances, const partitions::Taxon
         if (source[i] >= distances.size())
             throw IndexError("object " + decimal(source[i]) + " is outside the source matrix");
     }
-    RealMatrix result(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const double* from = distances.row(source[i]);
-        double* to = result.row(i);
-        for (std::size_t j = 0; j < n; ++j) to[j] = from[source[j]];
-    }
+    RealMatrix result;
+    gather(distances, std::span<const std::size_t>(source), result);
     return result;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "phylo/errors.hpp"
+#include "phylo/partitions/partitions.hpp"
 #include "phylo/number_images.hpp"
 
 namespace phylo::partitions {
@@ -151,17 +152,6 @@ JointMeasures joint_measures(const Grouping& first, const Grouping& second, Cont
 
 // ---------------------------------------------------------------------------
 // Shapes and table rows
-
-// At least one partition, none absent (both index errors otherwise), all of
-// one length.
-bool is_aligned(const PartitionSet& set) {
-    if (set.empty()) throw IndexError("empty partition set");
-    if (std::any_of(set.begin(), set.end(), [](const PartitionRef& p) { return !p; })) {
-        throw IndexError("absent partition in a partition set");
-    }
-    const std::size_t length = set.front()->size();
-    return std::all_of(set.begin(), set.end(), [&](const PartitionRef& p) { return p->size() == length; });
-}
 
 // The positions of a partition set in runs of one partition object.
 struct Runs {
