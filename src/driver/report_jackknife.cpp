@@ -25,23 +25,6 @@ namespace {
 constexpr double second_level = 0.8999999999999999;
 static_assert(second_level == 0.95 - 0.05 && second_level < 0.9);
 
-// Bookkeeping of one replicate besides its values: the row and label objects.
-constexpr std::size_t replicate_overhead = 128;
-// Bookkeeping of one threshold besides its similarity values.
-constexpr std::size_t threshold_overhead = 128;
-
-// Fails with a clear message, before the table is allocated, when a row per
-// replicate cannot fit in this machine's memory.
-void check_replicate_memory(std::int32_t replicates, std::size_t bytes_per_replicate) {
-    const double needed = static_cast<double>(replicates) * static_cast<double>(bytes_per_replicate);
-    const double memory = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
-    if (needed > memory) {
-        throw phylo::ResourceError(phylo::decimal(replicates) + " replicates need about " +
-                                   phylo::decimal(static_cast<long long>(needed / 1e9 + 0.5)) +
-                                   " GB of memory, more than this machine has; ask for fewer replicates");
-    }
-}
-
 // A one-line count of the finished replicates on standard error while the
 // jackknife runs, when standard error is a terminal; erased when it ends,
 // also when it ends in a failure, so that the failure's line stands alone.
@@ -85,8 +68,9 @@ public:
         // Per replicate: the best value and its threshold for the group count
         // and for the three indices of every reference and of the means.
         const std::size_t similarity_values = 1 + labels::index.size() * context.reference.size();
-        check_threshold_memory(context, threshold_overhead + similarity_values * sizeof(double));
-        check_replicate_memory(s.replicates, replicate_overhead + 2 * similarity_values * sizeof(double));
+        check_threshold_memory(context, similarity_values);
+        check_rows_fit(s.replicates, row_overhead + 2 * similarity_values * sizeof(double), "replicates",
+                       "ask for fewer replicates");
         replicates_ = phylo::RealData(static_cast<std::size_t>(s.replicates));
         if (s.verbose) {
             phylo::partitions::fill(replicates_.labels, 10, 1LL, 1LL);

@@ -18,15 +18,11 @@ namespace tarvix {
 
 namespace {
 
-// Bookkeeping of one threshold besides its row values: the row and label
-// objects and the series entry.
-constexpr std::size_t threshold_overhead = 128;
-
 class OptimisationReport : public Report {
 public:
     OptimisationReport(const RunContext& context, phylo::Labels header, std::size_t values_per_row)
         : context_(context), header_(std::move(header)) {
-        check_threshold_memory(context, threshold_overhead + values_per_row * sizeof(double));
+        check_threshold_memory(context, values_per_row);
         const auto rows = static_cast<std::size_t>(context.threshold_count) + 1;
         similarities_ = phylo::RealData(rows);
         const Settings& s = context.settings;

@@ -7,6 +7,7 @@
 #include "driver/report_modes.hpp"
 #include "phylo/errors.hpp"
 #include "phylo/thresholds.hpp"
+#include "text_utils/text_utils.hpp"
 #include "phylo/io/partition_file.hpp"
 #include "phylo/io/read.hpp"
 
@@ -112,6 +113,8 @@ std::string failure_line(std::exception_ptr failure) {
         return "Wrong file format.";
     } catch (const phylo::Error& e) {
         return "tarvix: " + e.heading() + ": " + e.what();
+    } catch (const text_utils::PatternError& e) {
+        return std::string("tarvix: pattern error: ") + e.what();
     } catch (const std::bad_alloc&) {
         return "tarvix: resource error: not enough memory";
     } catch (const std::length_error&) {

@@ -31,16 +31,19 @@ phylo::PartitionSet threshold_series(const RunContext& context, const phylo::Rea
     return series;
 }
 
-void check_threshold_memory(const RunContext& context, std::size_t bytes_per_threshold) {
-    const double thresholds = static_cast<double>(context.threshold_count) + 1.0;
-    const double needed = thresholds * static_cast<double>(bytes_per_threshold);
+void check_rows_fit(long long rows, std::size_t bytes_per_row, const char* what, const char* advice) {
+    const double needed = static_cast<double>(rows) * static_cast<double>(bytes_per_row);
     const double memory = static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGESIZE));
     if (needed > memory) {
-        const auto gigabytes = [](double bytes) { return phylo::decimal(static_cast<long long>(bytes / 1e9 + 0.5)); };
-        throw phylo::ResourceError(phylo::decimal(context.threshold_count + 1LL) + " thresholds need about " +
-                                   gigabytes(needed) +
-                                   " GB of memory, more than this machine has; choose a larger step or a smaller range");
+        throw phylo::ResourceError(phylo::decimal(rows) + " " + what + " need about " +
+                                   phylo::decimal(static_cast<long long>(needed / 1e9 + 0.5)) +
+                                   " GB of memory, more than this machine has; " + advice);
     }
+}
+
+void check_threshold_memory(const RunContext& context, std::size_t values_per_threshold) {
+    check_rows_fit(context.threshold_count + 1LL, row_overhead + values_per_threshold * sizeof(double), "thresholds",
+                   "choose a larger step or a smaller range");
 }
 
 }  // namespace tarvix

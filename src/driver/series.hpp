@@ -22,9 +22,17 @@ void transform_if_asked(const RunContext& context, phylo::Squared& matrix);
 phylo::PartitionSet threshold_series(const RunContext& context, const phylo::RealMatrix& distances,
                                      bool allow_cliques);
 
-// Fails with a clear message, before anything is allocated, when tables of
-// N + 1 rows of bytes_per_threshold bytes each cannot fit in this machine's
-// memory (a threshold range that asks for billions of thresholds).
-void check_threshold_memory(const RunContext& context, std::size_t bytes_per_threshold);
+// Bookkeeping of one table row besides its values: the row and label
+// objects, and the series entry of a threshold.
+inline constexpr std::size_t row_overhead = 128;
+
+// Fails with a clear message, before anything is allocated, when rows of
+// bytes_per_row bytes each cannot fit in this machine's memory: "<rows>
+// <what> need about <G> GB of memory, more than this machine has; <advice>".
+void check_rows_fit(long long rows, std::size_t bytes_per_row, const char* what, const char* advice);
+
+// The same for the tables of N + 1 rows of values_per_threshold reals (a
+// threshold range that asks for billions of thresholds).
+void check_threshold_memory(const RunContext& context, std::size_t values_per_threshold);
 
 }  // namespace tarvix

@@ -1,7 +1,5 @@
 #include "text_utils/text_utils.hpp"
 
-#include "phylo/errors.hpp"
-
 namespace text_utils {
 
 namespace {
@@ -32,7 +30,7 @@ CharacterSet to_set(std::string_view characters) {
 
 std::vector<std::string> split(std::string_view source, const CharacterSet& separators,
                                const CharacterSet& quotes) {
-    if ((separators & quotes).any()) throw phylo::Error("pattern error", "text_utils:1165");
+    if ((separators & quotes).any()) throw PatternError("text_utils:1165");
     std::vector<std::string> fields;
     std::string field;
     bool quoted = false;

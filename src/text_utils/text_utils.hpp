@@ -5,11 +5,20 @@
 
 #include <array>
 #include <bitset>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace text_utils {
+
+// The failure of a pattern that cannot be used (separator and quote sets
+// that overlap). The command line reports it like the library's own
+// failures.
+class PatternError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // A set of 8-bit characters.
 using CharacterSet = std::bitset<256>;
@@ -35,7 +44,7 @@ CharacterSet to_set(std::string_view characters);
 // characters open and close a stretch and are dropped; a pair of quote
 // characters stands for one literal quote, except as the last two characters
 // of the source. n separators give n + 1 fields; an empty source gives none.
-// Overlapping separator and quote sets are a pattern error.
+// Overlapping separator and quote sets are a PatternError "text_utils:1165".
 std::vector<std::string> split(std::string_view source, const CharacterSet& separators,
                                const CharacterSet& quotes);
 

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "phylo/errors.hpp"
+#include "text_utils/text_utils.hpp"
 
 namespace {
 
@@ -47,6 +48,7 @@ TEST(FailureLines, EachClassHasItsLineAndStatusOne) {
     EXPECT_EQ(line_for(phylo::OutputError("No space left on device")),
               "tarvix: output error: No space left on device\n");
     EXPECT_EQ(line_for(std::bad_alloc()), "tarvix: resource error: not enough memory\n");
+    EXPECT_EQ(line_for(text_utils::PatternError("text_utils:1165")), "tarvix: pattern error: text_utils:1165\n");
 }
 
 TEST(FailureLines, AnythingElseIsAnInternalErrorNotAnAbort) {

@@ -33,7 +33,7 @@ TEST(Split, Quotes) {
     EXPECT_EQ(split("a\"\"b"), Fields{"a\"b"});
     EXPECT_EQ(split("ab\"\""), Fields{"ab"});
     EXPECT_EQ(split("\"a\tb"), Fields{"a\tb"});
-    EXPECT_THROW(text_utils::split("x", text_utils::to_set("\""), text_utils::to_set("\"")), phylo::Error);
+    EXPECT_THROW(text_utils::split("x", text_utils::to_set("\""), text_utils::to_set("\"")), text_utils::PatternError);
 }
 
 TEST(MapAll, WhitespaceToUnderscore) {
