@@ -1,5 +1,7 @@
 #include "driver/options.hpp"
 
+#include "driver/run_modes.hpp"
+
 #include <cmath>
 #include <limits>
 
@@ -82,25 +84,23 @@ void set_option(Settings& s, char option, const OptionValue& v, bool& second_see
         case 'n': s.replicates = v.integer(1, largest_integer); break;
         case 'w': s.seed = v.integer(smallest_integer, largest_integer); break;
         case '1': s.index_variant = v.real(-largest, largest); break;
-        case 'b': s.graph_kind = v.integer(0, 6); break;
-        case 'z': s.trimming = v.integer(0, 1); break;
-        case 'u': s.long_edges = v.integer(0, 1); break;
-        case 'm': s.merging = v.integer(0, 2); break;
-        case 'c': s.mode = RunMode::reference_quality; s.reference_file = v.text(); break;
-        case 'j': s.mode = RunMode::jackknife; s.reference_file = v.text(); break;
-        case 'r': s.mode = RunMode::partition_similarity; s.reference_file = v.text(); break;
-        case 'e': s.mode = RunMode::corrected_reference_quality; s.reference_file = v.text(); break;
-        case 'g': s.mode = RunMode::guided_clustering; s.reference_file = v.text(); break;
-        case 'o':
-            s.mode = second_seen ? RunMode::two_matrix_optimisation : RunMode::reference_optimisation;
-            s.reference_file = v.text();
-            break;
+        // The guided-clustering settings are positions in their enumerations.
+        case 'b': s.graph_kind = static_cast<phylo::graph::GraphType>(v.integer(0, 6)); break;
+        case 'z': s.trimming = static_cast<phylo::graph::TrimmingType>(v.integer(0, 1)); break;
+        case 'u': s.long_edges = v.integer(0, 1) == 1; break;
+        case 'm': s.merging = static_cast<phylo::graph::MergingType>(v.integer(0, 2)); break;
         case 'd':
+            // -d names the second distance file and selects the two-matrix
+            // optimisation whenever it is processed.
             s.mode = RunMode::two_matrix_optimisation;
             s.second_file = v.text();
             second_seen = true;
             break;
         default:
+            if (const RunModeRow* row = mode_selected_by(option)) {
+                s.mode = option == 'o' && second_seen ? RunMode::two_matrix_optimisation : row->mode;
+                s.reference_file = v.text();
+            }
             break;
     }
 }
@@ -111,8 +111,8 @@ void set_flag(Settings& s, char option) {
         case 'x': s.format = phylo::io::read::DistInputFormat::EXTENDED_PHYLIP; break;
         case 't': s.format = phylo::io::read::DistInputFormat::TAB_SEPARATED; break;
         case 'v': s.verbose = true; break;
-        case 'l': s.mode = RunMode::label_listing; break;
-        case 'h': s.mode = RunMode::internal_optimisation; break;
+        case 'l':
+        case 'h': s.mode = mode_selected_by(option)->mode; break;
         case 'q': s.row_sum_preordering = true; break;
         case 'y': s.shortest_paths = true; break;
         default: break;

@@ -34,9 +34,6 @@ public:
     virtual void run_one(phylo::io::TextInput& input) = 0;
 };
 
-// The report of the context's run mode; its preparation happens here.
-std::unique_ptr<Report> make_report(const RunContext& context);
-
 // The header line of a table: text, then a tab before each label.
 void put_header(phylo::io::Output& out, const std::string& text, const phylo::Labels& labels);
 

@@ -29,9 +29,7 @@ public:
         groups.labels = matrix.labels;
         for (const phylo::PartitionRef& reference : references) {
             const phylo::Partition guided = phylo::graph::guided_clustering(
-                matrix.matrix, *reference, static_cast<phylo::graph::GraphType>(s.graph_kind),
-                static_cast<phylo::graph::TrimmingType>(s.trimming), s.long_edges == 1,
-                static_cast<phylo::graph::MergingType>(s.merging), graph_writer(context_));
+                matrix.matrix, *reference, s.graph_kind, s.trimming, s.long_edges, s.merging, graph_writer(context_));
             if (guided.size() != matrix.size())
                 throw phylo::SizeError(phylo::size_error::refno_chars, "guided partition of another length");
             for (std::size_t i = 0; i < guided.size(); ++i) groups.rows[i].push_back(guided[i]);

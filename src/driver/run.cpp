@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "driver/options.hpp"
-#include "driver/report_modes.hpp"
+#include "driver/run_modes.hpp"
 #include "phylo/errors.hpp"
 #include "phylo/thresholds.hpp"
 #include "text_utils/text_utils.hpp"
@@ -14,26 +14,6 @@
 namespace tarvix {
 
 namespace {
-
-bool needs_reference(RunMode mode) {
-    switch (mode) {
-        case RunMode::corrected_reference_quality:
-        case RunMode::guided_clustering:
-        case RunMode::reference_quality:
-        case RunMode::partition_similarity:
-        case RunMode::jackknife:
-        case RunMode::reference_optimisation:
-        case RunMode::two_matrix_optimisation:
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool needs_partition_column(RunMode mode) {
-    return mode == RunMode::guided_clustering || mode == RunMode::reference_quality ||
-           mode == RunMode::two_matrix_optimisation;
-}
 
 // Opens a named input, or hands out standard input for "-".
 class InputHandle {
@@ -51,7 +31,7 @@ phylo::GroupNameTable read_reference(const Settings& settings) {
     if (!settings.reference_file) throw phylo::OptionError("no reference partition file");
     InputHandle file(*settings.reference_file);
     phylo::GroupNameTable table = phylo::io::partition_file::get_transposed(file.get(), '\t', '"');
-    if (needs_partition_column(settings.mode) && table.size() < 2)
+    if (row_of(settings.mode).needs_partition_column && table.size() < 2)
         throw phylo::RangeError("the reference partition file has no partition column");
     return table;
 }
@@ -59,7 +39,7 @@ phylo::GroupNameTable read_reference(const Settings& settings) {
 // The input loop: every item of every input in turn, each report complete
 // before the next item is read.
 void read_inputs(const RunContext& context, Report& report, const std::vector<std::string>& inputs) {
-    const bool reads_matrices = context.settings.mode != RunMode::partition_similarity;
+    const bool reads_matrices = row_of(context.settings.mode).reads_matrices;
     for (const std::string& name : inputs) {
         InputHandle handle(name);
         phylo::io::TextInput& input = handle.get();
@@ -92,12 +72,12 @@ int run_checked(const std::string& command, const std::vector<std::string>& argu
     settle_threshold_range(context.settings);
     const Settings& s = context.settings;
     context.threshold_count = phylo::threshold_count(s.minimum_threshold, s.maximum_threshold, s.step);
-    if (needs_reference(context.settings.mode)) context.reference = read_reference(context.settings);
+    if (row_of(context.settings.mode).takes_reference) context.reference = read_reference(context.settings);
     if (context.settings.mode == RunMode::two_matrix_optimisation) {
         InputHandle file(*context.settings.second_file);
         context.second_matrix = phylo::io::read::get(file.get(), context.settings.format);
     }
-    const std::unique_ptr<Report> report = make_report(context);
+    const std::unique_ptr<Report> report = row_of(context.settings.mode).make_report(context);
     read_inputs(context, *report, line.inputs);
     context.out.flush();
     return 0;

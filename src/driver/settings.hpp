@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "phylo/graph/builders.hpp"
+#include "phylo/graph/guided.hpp"
 #include "phylo/io/read.hpp"
 
 namespace tarvix {
@@ -42,10 +44,10 @@ struct Settings {
     bool row_sum_preordering = false;               // -q
     bool shortest_paths = false;                    // -y
     std::optional<double> index_variant;            // -1
-    std::int32_t graph_kind = 2;                    // -b (RNG)
-    std::int32_t trimming = 0;                      // -z (NONE)
-    std::int32_t long_edges = 1;                    // -u (on)
-    std::int32_t merging = 2;                       // -m (NONE)
+    phylo::graph::GraphType graph_kind = phylo::graph::GraphType::RNG;        // -b, by position 0 .. 6
+    phylo::graph::TrimmingType trimming = phylo::graph::TrimmingType::NONE;   // -z, 0 .. 1
+    bool long_edges = true;                                                   // -u, 0 or 1
+    phylo::graph::MergingType merging = phylo::graph::MergingType::NONE;      // -m, 0 .. 2
 };
 
 }  // namespace tarvix

@@ -54,10 +54,10 @@ TEST(OptionScan, FlagsAndIntegerSettings) {
     EXPECT_EQ(line.settings.format, phylo::io::read::DistInputFormat::TAB_SEPARATED);
     EXPECT_TRUE(line.settings.row_sum_preordering);
     EXPECT_TRUE(line.settings.shortest_paths);
-    EXPECT_EQ(line.settings.graph_kind, 6);
-    EXPECT_EQ(line.settings.trimming, 1);
-    EXPECT_EQ(line.settings.long_edges, 0);
-    EXPECT_EQ(line.settings.merging, 1);
+    EXPECT_EQ(line.settings.graph_kind, phylo::graph::GraphType::MSN);
+    EXPECT_EQ(line.settings.trimming, phylo::graph::TrimmingType::Z_SCORE);
+    EXPECT_FALSE(line.settings.long_edges);
+    EXPECT_EQ(line.settings.merging, phylo::graph::MergingType::MAX_MIN);
     EXPECT_EQ(line.settings.seed, -5);
     EXPECT_FALSE(line.settings.index_variant.has_value());
     EXPECT_DOUBLE_EQ(*scan({"-1", "1.5", "x"}).settings.index_variant, 1.5);  // checked only when used

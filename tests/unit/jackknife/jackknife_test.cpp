@@ -264,18 +264,22 @@ std::string report_text(bool verbose, int threads) {
     phylo::io::Output out;
     std::string text = "12\n";
     for (int i = 0; i < 12; ++i) {
-        text += "T" + std::to_string(i);
-        for (int k = 0; k < 12; ++k) text += " " + std::to_string(std::abs(i * i % 7 - k * k % 7) / 10.0);
+        text += 'T';
+        text += std::to_string(i);
+        for (int k = 0; k < 12; ++k) {
+            text += ' ';
+            text += std::to_string(std::abs(i * i % 7 - k * k % 7) / 10.0);
+        }
         text += "\n";
     }
     phylo::GroupNameTable reference(2);
     for (int i = 0; i < 12; ++i) {
-        reference[0].push_back("T" + std::to_string(i));
+        reference[0].push_back(std::string(1, 'T') += std::to_string(i));
         reference[1].push_back(std::to_string(i * i % 7 / 3));
     }
     tarvix::RunContext context{settings, 5, reference, std::nullopt, out, std::cerr};
     return with_threads(threads, [&] {
-        const auto report = tarvix::make_report(context);
+        const auto report = tarvix::make_jackknife(context);
         const auto input = phylo::io::TextInput::from_text(text);
         report->run_one(*input);
         return out.captured();
