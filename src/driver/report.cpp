@@ -1,5 +1,6 @@
 #include "driver/report.hpp"
 
+#include "phylo/io/print.hpp"
 #include "phylo/io/read.hpp"
 
 namespace tarvix {
@@ -22,6 +23,28 @@ void put_header(phylo::io::Output& out, const std::string& text, const phylo::La
         out.write(label);
     }
     out.put('\n');
+}
+
+namespace {
+
+template <class Table>
+void put_table_report(phylo::io::Output& out, const std::string& text, const phylo::Labels& labels,
+                      const Table& table, EmptyLine empty_line) {
+    put_header(out, text, labels);
+    phylo::io::print::put(out, table);
+    if (empty_line == EmptyLine::after) out.put('\n');
+}
+
+}  // namespace
+
+void put_report(phylo::io::Output& out, const std::string& text, const phylo::Labels& labels,
+                const phylo::RealData& table, EmptyLine empty_line) {
+    put_table_report(out, text, labels, table, empty_line);
+}
+
+void put_report(phylo::io::Output& out, const std::string& text, const phylo::Labels& labels,
+                const phylo::CountData& table, EmptyLine empty_line) {
+    put_table_report(out, text, labels, table, empty_line);
 }
 
 phylo::Squared read_matrix(const RunContext& context, phylo::io::TextInput& input) {

@@ -37,6 +37,18 @@ public:
 // The header line of a table: text, then a tab before each label.
 void put_header(phylo::io::Output& out, const std::string& text, const phylo::Labels& labels);
 
+// Whether a report ends with an empty line (all do, but the guided
+// clustering report).
+enum class EmptyLine { after, none };
+
+// The scaffold every report prints: its header line (text, then the labels),
+// the table in the RAW layout, and the empty line after it where the report
+// has one.
+void put_report(phylo::io::Output& out, const std::string& text, const phylo::Labels& labels,
+                const phylo::RealData& table, EmptyLine empty_line = EmptyLine::after);
+void put_report(phylo::io::Output& out, const std::string& text, const phylo::Labels& labels,
+                const phylo::CountData& table, EmptyLine empty_line = EmptyLine::after);
+
 // The constant base label lists.
 namespace labels {
 extern const phylo::Labels index;

@@ -92,21 +92,18 @@ public:
                                              s.minimum_threshold, s.step, s.maximum_threshold, s.fraction,
                                              s.deletion_fraction, progress.callback());
         }
-        phylo::io::Output& out = context_.out;
         if (s.verbose) {
-            put_header(out, "Replicate \tNo._Clusters\tNo._Clusters", header_);
-            phylo::io::print::put(out, replicates_);
+            put_report(context_.out, "Replicate \tNo._Clusters\tNo._Clusters", header_, replicates_);
         } else {
-            put_statistics(out);
+            fill_statistics();
+            put_report(context_.out, "Reference  ", labels::statistics, statistics_);
         }
-        out.put('\n');
     }
 
 private:
     // Row j summarises element j + 2 of every replicate row: elements 0 and 1
     // belong to the number of groups, which has no header label.
-    void put_statistics(phylo::io::Output& out) {
-        put_header(out, "Reference  ", labels::statistics);
+    void fill_statistics() {
         std::vector<double> column(replicates_.size());
         for (std::size_t j = 0; j < statistics_.size(); ++j) {
             for (std::size_t r = 0; r < replicates_.size(); ++r) column[r] = replicates_.rows[r][j + 2];
@@ -120,7 +117,6 @@ private:
                                    wide.lower,           wide.upper,
                                    narrow.lower,         narrow.upper};
         }
-        phylo::io::print::put(out, statistics_);
     }
 
     const RunContext& context_;

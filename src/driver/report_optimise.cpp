@@ -53,8 +53,7 @@ private:
     void print() {
         phylo::io::Output& out = context_.out;
         if (context_.settings.verbose) {
-            put_header(out, "Threshold \tNo._Clusters", header_);
-            phylo::io::print::put(out, similarities_);
+            put_report(out, "Threshold \tNo._Clusters", header_, similarities_);
         } else {
             // Column j + 1 belongs to header label j: element 0 of every row
             // is the number of groups.
@@ -62,9 +61,10 @@ private:
                 const auto best = phylo::partitions::best(similarities_.rows, j + 1, thresholds_, true);
                 best_.rows[j] = {best.score, best.position};
             }
+            // The best-threshold table has no header line.
             phylo::io::print::put(out, best_);
+            out.put('\n');
         }
-        out.put('\n');
     }
 
     phylo::Labels header_;

@@ -34,8 +34,7 @@ public:
                 throw phylo::SizeError(phylo::size_error::refno_chars, "guided partition of another length");
             for (std::size_t i = 0; i < guided.size(); ++i) groups.rows[i].push_back(guided[i]);
         }
-        put_header(context_.out, "Object", header_);
-        phylo::io::print::put(context_.out, groups);
+        put_report(context_.out, "Object", header_, groups, EmptyLine::none);
     }
 
 private:
@@ -64,9 +63,7 @@ public:
         } else {
             phylo::partitions::partition_similarities(tested, references, similarities);
         }
-        put_header(context_.out, "Threshold \tNo._Clusters", header_);
-        phylo::io::print::put(context_.out, similarities);
-        context_.out.put('\n');
+        put_report(context_.out, "Threshold \tNo._Clusters", header_, similarities);
     }
 
 private:

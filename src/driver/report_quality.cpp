@@ -27,9 +27,7 @@ public:
         phylo::RealData table =
             phylo::partitions::cluster_qualities(matrix.matrix, partitions, context_.settings.minimum_threshold);
         table.labels = std::move(matrix.labels);
-        put_header(context_.out, "Object", header_);
-        phylo::io::print::put(context_.out, table);
-        context_.out.put('\n');
+        put_report(context_.out, "Object", header_, table);
     }
 
 protected:
