@@ -12,12 +12,16 @@ add_subdirectory(tools/plot)
 if(TARVIX_TESTS)
   add_subdirectory(tests/plot)
 endif()
+add_subdirectory(tools/matrix)
+if(TARVIX_TESTS)
+  add_subdirectory(tests/matrix)
+endif()
 
-install(TARGETS tarvix tarvix-plot RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tarvix tarvix-plot tarvix-matrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Manual pages go in compressed, as Debian's man expects them; gzip -n keeps
 # the package reproducible (no name or time stamp in the archive).
-set(TARVIX_MAN_PAGES tarvix.1 tarvix-plot.1)
+set(TARVIX_MAN_PAGES tarvix.1 tarvix-plot.1 tarvix-matrix.1)
 find_program(TARVIX_GZIP gzip)
 foreach(page ${TARVIX_MAN_PAGES})
   set(source ${PROJECT_SOURCE_DIR}/man/${page})

@@ -1,0 +1,128 @@
+#include "labels.hpp"
+
+#include <array>
+#include <cstring>
+
+#include "errors.hpp"
+
+namespace tarvix::matrix {
+
+namespace {
+
+bool ends_with_ignoring_case(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size()) return false;
+    const std::string_view tail = text.substr(text.size() - suffix.size());
+    for (std::size_t i = 0; i < suffix.size(); ++i) {
+        char c = tail[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != suffix[i]) return false;
+    }
+    return true;
+}
+
+// Removes the first suffix of `suffixes` that `text` ends with, keeping at
+// least one character.
+bool strip_one(std::string_view& text, const auto& suffixes) {
+    for (std::string_view suffix : suffixes)
+        if (text.size() > suffix.size() && ends_with_ignoring_case(text, suffix)) {
+            text.remove_suffix(suffix.size());
+            return true;
+        }
+    return false;
+}
+
+constexpr std::array<std::string_view, 4> kCompressions = {".gz", ".bz2", ".xz", ".zst"};
+constexpr std::array<std::string_view, 20> kSequenceFiles = {
+    ".fasta", ".fas", ".fna", ".ffn", ".faa", ".frn", ".fa", ".fsa", ".fn", ".mfa",
+    ".seq", ".fastq", ".fq", ".gbff", ".gbk", ".gb", ".genbank", ".embl", ".msh", ".sketch"};
+
+bool is_reader_whitespace(unsigned char c) { return c <= 32 || (c >= 127 && c <= 159); }
+
+}  // namespace
+
+std::string clean_label(std::string_view name, bool keep_paths) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!name.empty() && blank(name.front())) name.remove_prefix(1);
+    while (!name.empty() && blank(name.back())) name.remove_suffix(1);
+    if (!keep_paths) {
+        // A trailing slash names a folder, not a file: keep the name as it is.
+        const std::size_t slash = name.find_last_of('/');
+        if (slash != std::string_view::npos && slash + 1 < name.size()) name.remove_prefix(slash + 1);
+        strip_one(name, kCompressions);
+        strip_one(name, kSequenceFiles);
+    }
+    std::string label(name);
+    for (char& c : label)
+        if (is_reader_whitespace(static_cast<unsigned char>(c))) c = '_';
+    return label;
+}
+
+std::uint64_t hash_name(std::string_view name) noexcept {
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = name.size() * kMultiplier;
+    const char* p = name.data();
+    std::size_t n = name.size();
+    while (n >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        h = (h ^ word) * kMultiplier;
+        h ^= h >> 29;
+        p += 8;
+        n -= 8;
+    }
+    if (n > 0) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, n);
+        h = (h ^ word) * kMultiplier;
+    }
+    h ^= h >> 32;
+    h *= kMultiplier;
+    return h ^ (h >> 29);
+}
+
+std::int64_t LabelTable::find(std::string_view name) const {
+    const std::uint64_t h = hash_name(name);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t s = h & mask;; s = (s + 1) & mask) {
+        const std::uint32_t entry = slots_[s];
+        if (entry == 0) return -1;
+        if (hashes_[entry - 1] == h && names_[entry - 1] == name) return entry - 1;
+    }
+}
+
+std::uint32_t LabelTable::row_of(std::string_view name) {
+    const std::uint64_t h = hash_name(name);
+    std::size_t mask = slots_.size() - 1;
+    std::size_t s = h & mask;
+    for (;; s = (s + 1) & mask) {
+        const std::uint32_t entry = slots_[s];
+        if (entry == 0) break;
+        if (hashes_[entry - 1] == h && names_[entry - 1] == name) return entry - 1;
+    }
+    const auto row = static_cast<std::uint32_t>(names_.size());
+    std::string label = clean_label(name, keep_paths_);
+    if (label.empty()) throw InputError(0, "the name '" + std::string(name) + "' gives an empty label");
+    const auto [taken, inserted] = label_rows_.emplace(label, row);
+    if (!inserted)
+        throw InputError(0, "the names '" + names_[taken->second] + "' and '" + std::string(name) +
+                                "' both give the label " + label + (keep_paths_ ? "" : "; try --keep-paths"));
+    names_.emplace_back(name);
+    labels_.push_back(std::move(label));
+    hashes_.push_back(h);
+    slots_[s] = row + 1;
+    if (names_.size() * 2 > slots_.size()) grow();
+    return row;
+}
+
+void LabelTable::grow() {
+    std::vector<std::uint32_t> bigger(slots_.size() * 2, 0);
+    const std::size_t mask = bigger.size() - 1;
+    for (std::size_t row = 0; row < names_.size(); ++row) {
+        std::size_t s = hashes_[row] & mask;
+        while (bigger[s] != 0) s = (s + 1) & mask;
+        bigger[s] = static_cast<std::uint32_t>(row + 1);
+    }
+    slots_ = std::move(bigger);
+}
+
+}  // namespace tarvix::matrix
