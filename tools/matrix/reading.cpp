@@ -90,7 +90,12 @@ public:
 
     void add(std::string_view row_name, std::string_view column_name, std::string_view value, std::size_t line) {
         const std::uint32_t row = row_of(row_name, line);
-        const std::uint32_t column = result_.labels.row_of(column_name);
+        std::uint32_t column;
+        try {
+            column = result_.labels.row_of(column_name);
+        } catch (const InputError& e) {
+            throw InputError(line, e.what());
+        }
         result_.values.reserve(result_.labels.size());
         double distance;
         try {
