@@ -1,7 +1,8 @@
 # Installation and the Debian package.
 #
 #   cmake --install build --prefix P   installs P/bin/tarvix, P/bin/tarvix-plot,
-#                                      their manual pages and the example data
+#                                      P/bin/tarvix-matrix, their manual pages,
+#                                      bash completions and the example data
 #   (cd build && cpack -G DEB)         builds tarvix_<version>_<arch>.deb
 #
 # The version is the project version, the one number tarvix --version prints.
@@ -16,6 +17,7 @@ add_subdirectory(tools/matrix)
 if(TARVIX_TESTS)
   add_subdirectory(tests/matrix)
 endif()
+add_subdirectory(completion)
 
 install(TARGETS tarvix tarvix-plot tarvix-matrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -59,10 +61,27 @@ install(FILES examples/taxa30.dst examples/taxa30.phy examples/taxa30.tab exampl
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# Debian's documentation files: the machine-readable copyright file (the
+# project's licence and that of any bundled third-party data), and a
+# changelog, compressed as Debian's tools expect. The changelog's date follows
+# SOURCE_DATE_EPOCH when it is set, so that the package stays reproducible.
+install(FILES cmake/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+string(TIMESTAMP TARVIX_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(cmake/debian/changelog.in ${PROJECT_BINARY_DIR}/debian/changelog @ONLY)
+if(TARVIX_GZIP)
+  set(TARVIX_CHANGELOG ${PROJECT_BINARY_DIR}/debian/changelog.gz)
+  add_custom_command(OUTPUT ${TARVIX_CHANGELOG}
+                     COMMAND ${TARVIX_GZIP} -9 -n -c ${PROJECT_BINARY_DIR}/debian/changelog > ${TARVIX_CHANGELOG}
+                     DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog
+                     COMMENT "Compressing the Debian changelog")
+  add_custom_target(tarvix_changelog ALL DEPENDS ${TARVIX_CHANGELOG})
+  install(FILES ${TARVIX_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+
 set(CPACK_PACKAGE_NAME tarvix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The tarvix developers")
-set(CPACK_PACKAGE_CONTACT "The tarvix developers")
+set(CPACK_PACKAGE_CONTACT "The tarvix developers <tarvix@users.noreply.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "delimit taxa from distance matrices by threshold clustering")
 set(CPACK_PACKAGE_DESCRIPTION "\
 tarvix clusters taxa (strains, genomes, sequences) from a matrix of pairwise
@@ -70,7 +89,9 @@ distances by threshold clustering with a fraction-of-links fusion rule,
 chooses the threshold that best matches reference taxonomies, tests that
 choice by jackknifing the taxa, rates clusters, corrects reference partitions
 and clusters under the guidance of a reference.
-tarvix-plot draws its threshold and jackknife tables as SVG pictures.")
+tarvix-plot draws its threshold and jackknife tables as SVG pictures.
+tarvix-matrix turns the output of fastANI, skani, mash, pair lists and
+triangles into the square matrix that tarvix reads.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

@@ -55,22 +55,33 @@ void complete(ReadMatrix& matrix, Asymmetry asymmetry, std::optional<double> mis
 void write_phylip(const ReadMatrix& matrix, const std::function<void(std::string_view)>& sink) {
     constexpr std::size_t kFlush = std::size_t{1} << 20;
     const std::size_t n = matrix.labels.size();
-    std::string text = std::to_string(n) + "\n";
-    text.reserve(kFlush + 4096);
-    char number[32];
-    for (std::size_t i = 0; i < n; ++i) {
-        text += matrix.labels.label(i);
-        for (std::size_t j = 0; j < n; ++j) {
-            text += ' ';
-            text.append(number, write_shortest(number, matrix.values.get(i, j)));
-            if (text.size() >= kFlush) {
-                sink(text);
-                text.clear();
-            }
+    std::string text(kFlush + 64, '\0');
+    std::size_t used = 0;
+    auto flush = [&] {
+        sink(std::string_view(text.data(), used));
+        used = 0;
+    };
+    auto put = [&](std::string_view part) {
+        if (used + part.size() > kFlush) flush();
+        if (part.size() > kFlush) {
+            sink(part);
+            return;
         }
-        text += '\n';
+        part.copy(text.data() + used, part.size());
+        used += part.size();
+    };
+    put(std::to_string(n) + "\n");
+    for (std::size_t i = 0; i < n; ++i) {
+        put(matrix.labels.label(i));
+        for (std::size_t j = 0; j < n; ++j) {
+            // Room for a blank, the longest shortest double and a line end.
+            if (used + 34 > kFlush) flush();
+            text[used++] = ' ';
+            used = static_cast<std::size_t>(write_shortest(text.data() + used, matrix.values.get(i, j)) - text.data());
+        }
+        text[used++] = '\n';
     }
-    sink(text);
+    flush();
 }
 
 }  // namespace tarvix::matrix

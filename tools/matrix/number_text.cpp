@@ -83,6 +83,20 @@ double complement(const Parts& parts, int limit_digits, int extra_exponent, std:
 
     // Digits of the limit and of x aligned at `scale` fractional digits.
     const std::int64_t scale = std::max<std::int64_t>(static_cast<std::int64_t>(digit_count) - point, 0);
+
+    // The common case in integers: with both at most 10^15 (below 2^53) and
+    // the power of ten exact in a double, one division rounds the exact
+    // quotient correctly, as from_chars would.
+    if (scale + limit_digits <= 16) {
+        std::uint64_t x = 0;
+        for (std::size_t k = 0; k < digit_count; ++k) x = x * 10 + static_cast<std::uint64_t>(digit(k) - '0');
+        for (std::int64_t k = static_cast<std::int64_t>(digit_count); k < point + scale; ++k) x *= 10;
+        std::uint64_t limit = limit_digits == 3 ? 100 : 1;
+        for (std::int64_t k = 0; k < scale; ++k) limit *= 10;
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+                                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+        return static_cast<double>(limit - x) / kPowers[scale + extra_exponent];
+    }
     const std::size_t length = static_cast<std::size_t>(limit_digits + scale);
     scratch.assign(length, '0');
     // limit - x, digit by digit from the right, borrowing; x <= limit.
