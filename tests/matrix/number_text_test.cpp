@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <random>
 #include <string>
 
 namespace tarvix::matrix {
@@ -86,6 +90,41 @@ TEST(ShortestText, ReadsBackToTheSameDouble) {
     EXPECT_EQ(shortest(1e-7), "1e-07");
     EXPECT_EQ(shortest(0.0), "0");
     EXPECT_EQ(shortest(123456.0), "123456");
+}
+
+}  // namespace
+}  // namespace tarvix::matrix
+
+namespace tarvix::matrix {
+namespace {
+
+// The fast path of write_shortest must give exactly what to_chars gives:
+// short decimals of every length and magnitude, their neighbours, means of
+// two of them, and arbitrary doubles.
+TEST(ShortestText, MatchesToCharsEverywhere) {
+    auto reference = [](double value) {
+        char buffer[64];
+        return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+    };
+    auto ours = [](double value) {
+        char buffer[32];
+        return std::string(buffer, write_shortest(buffer, value));
+    };
+    std::mt19937_64 random(20261206);
+    std::string scratch;
+    for (int i = 0; i < 200000; ++i) {
+        const int decimals = 1 + static_cast<int>(random() % 16);
+        const std::uint64_t digits = random() % 100000000000000000ull;
+        std::string text = std::to_string(digits) + "e-" + std::to_string(decimals + static_cast<int>(random() % 8));
+        double value = 0;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        for (double v : {value, std::nextafter(value, 0.0), std::nextafter(value, 1.0), (value + 0.176) / 2,
+                         std::ldexp(static_cast<double>(random() >> 11), -53 - static_cast<int>(random() % 30))})
+            ASSERT_EQ(ours(v), reference(v)) << text;
+    }
+    for (double v : {1e-8, 1.0000000000000001e-8, 0.1, 0.5, 0.9999999999999999, 1e-4, 1.5e-4, 0.00012345678901234,
+                     0.001, 0.0001234, 1e-07, 1.0, 0.0, 2.5, 97.5})
+        EXPECT_EQ(ours(v), reference(v)) << v;
 }
 
 }  // namespace

@@ -151,6 +151,65 @@ double to_distance(std::string_view text, Conversion conversion, std::string& sc
 }
 
 char* write_shortest(char* buffer, double value) noexcept {
+    // Distances between 1e-8 and 1 that are short decimals (all that come
+    // from percentages and fractions with few decimals) take a fast path
+    // with the same result as to_chars; the others go to to_chars.
+    //
+    // A decimal of at most 15 significant digits is the only one of that
+    // length that reads back to its double, so when the 15-digit rounding R
+    // of the value reads back to it, R without its trailing zeros is the
+    // shortest text. R * 10^-K reads back to the same double exactly when the
+    // division R / 10^K does (both exact doubles, one correct rounding).
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (value > 1e-8 && value < 1) {
+        int zeros = 0;  // value in [10^-(zeros + 1), 10^-zeros)
+        while (zeros < 8 && value * kPowers[zeros + 1] < 1) ++zeros;
+        const int k = 15 + zeros;
+        if (k <= 22) {
+            const double scaled = value * kPowers[k];
+            const auto r = static_cast<std::uint64_t>(scaled + 0.5);
+            if (r > 0 && r < 1'000'000'000'000'000ull && static_cast<double>(r) / kPowers[k] == value) {
+                char digits[20];
+                int n = 0;
+                std::uint64_t rest = r;
+                while (rest > 0) {
+                    digits[n++] = static_cast<char>('0' + rest % 10);
+                    rest /= 10;
+                }
+                // digits[n-1] is the first significant digit; drop trailing zeros.
+                int low = 0;
+                while (digits[low] == '0') ++low;
+                const int significant = n - low;
+                const int fraction_digits = k - low;  // digits after the point in fixed form
+                const int exponent = -(k - n + 1);    // of the first significant digit
+                const int fixed_length = 2 + fraction_digits;
+                const int exponent_digits = -exponent >= 100 ? 3 : 2;
+                const int scientific_length = significant + (significant > 1) + 2 + exponent_digits;
+                char* out = buffer;
+                if (fixed_length <= scientific_length) {
+                    *out++ = '0';
+                    *out++ = '.';
+                    for (int z = 0; z < k - n; ++z) *out++ = '0';
+                    for (int i = n - 1; i >= low; --i) *out++ = digits[i];
+                } else {
+                    *out++ = digits[n - 1];
+                    if (significant > 1) {
+                        *out++ = '.';
+                        for (int i = n - 2; i >= low; --i) *out++ = digits[i];
+                    }
+                    *out++ = 'e';
+                    *out++ = '-';
+                    const int e = -exponent;
+                    if (e >= 100) *out++ = static_cast<char>('0' + e / 100);
+                    *out++ = static_cast<char>('0' + e / 10 % 10);
+                    *out++ = static_cast<char>('0' + e % 10);
+                }
+                return out;
+            }
+        }
+    }
     return std::to_chars(buffer, buffer + 32, value).ptr;
 }
 
