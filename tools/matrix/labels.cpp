@@ -84,20 +84,20 @@ std::int64_t LabelTable::find(std::string_view name) const {
     const std::uint64_t h = hash_name(name);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t s = h & mask;; s = (s + 1) & mask) {
-        const std::uint32_t entry = slots_[s];
-        if (entry == 0) return -1;
-        if (hashes_[entry - 1] == h && names_[entry - 1] == name) return entry - 1;
+        const Slot& slot = slots_[s];
+        if (slot.row_plus_one == 0) return -1;
+        if (slot.hash == h && names_[slot.row_plus_one - 1] == name) return slot.row_plus_one - 1;
     }
 }
 
 std::uint32_t LabelTable::row_of(std::string_view name) {
     const std::uint64_t h = hash_name(name);
-    std::size_t mask = slots_.size() - 1;
+    const std::size_t mask = slots_.size() - 1;
     std::size_t s = h & mask;
     for (;; s = (s + 1) & mask) {
-        const std::uint32_t entry = slots_[s];
-        if (entry == 0) break;
-        if (hashes_[entry - 1] == h && names_[entry - 1] == name) return entry - 1;
+        const Slot& slot = slots_[s];
+        if (slot.row_plus_one == 0) break;
+        if (slot.hash == h && names_[slot.row_plus_one - 1] == name) return slot.row_plus_one - 1;
     }
     const auto row = static_cast<std::uint32_t>(names_.size());
     std::string label = clean_label(name, keep_paths_);
@@ -108,19 +108,19 @@ std::uint32_t LabelTable::row_of(std::string_view name) {
                                 "' both give the label " + label + (keep_paths_ ? "" : "; try --keep-paths"));
     names_.emplace_back(name);
     labels_.push_back(std::move(label));
-    hashes_.push_back(h);
-    slots_[s] = row + 1;
+    slots_[s] = Slot{h, row + 1};
     if (names_.size() * 2 > slots_.size()) grow();
     return row;
 }
 
 void LabelTable::grow() {
-    std::vector<std::uint32_t> bigger(slots_.size() * 2, 0);
+    std::vector<Slot> bigger(slots_.size() * 2);
     const std::size_t mask = bigger.size() - 1;
-    for (std::size_t row = 0; row < names_.size(); ++row) {
-        std::size_t s = hashes_[row] & mask;
-        while (bigger[s] != 0) s = (s + 1) & mask;
-        bigger[s] = static_cast<std::uint32_t>(row + 1);
+    for (const Slot& slot : slots_) {
+        if (slot.row_plus_one == 0) continue;
+        std::size_t s = slot.hash & mask;
+        while (bigger[s].row_plus_one != 0) s = (s + 1) & mask;
+        bigger[s] = slot;
     }
     slots_ = std::move(bigger);
 }

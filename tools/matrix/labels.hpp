@@ -43,9 +43,13 @@ private:
     bool keep_paths_;
     std::vector<std::string> names_;
     std::vector<std::string> labels_;
-    std::vector<std::uint64_t> hashes_;
-    // Open addressing: row + 1, 0 for an empty slot.
-    std::vector<std::uint32_t> slots_ = std::vector<std::uint32_t>(64, 0);
+    // Open addressing; the hash beside the row saves a look at the name on
+    // most mismatches.
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t row_plus_one = 0;  // 0: an empty slot
+    };
+    std::vector<Slot> slots_ = std::vector<Slot>(64);
     std::unordered_map<std::string, std::uint32_t> label_rows_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <system_error>
 
 namespace tarvix::matrix {
@@ -122,6 +123,39 @@ double complement(const Parts& parts, int limit_digits, int extra_exponent, std:
     return value;
 }
 
+constexpr std::uint64_t kIntegerPowers[] = {1ull,
+                                            10ull,
+                                            100ull,
+                                            1000ull,
+                                            10000ull,
+                                            100000ull,
+                                            1000000ull,
+                                            10000000ull,
+                                            100000000ull,
+                                            1000000000ull,
+                                            10000000000ull,
+                                            100000000000ull,
+                                            1000000000000ull,
+                                            10000000000000ull,
+                                            100000000000000ull,
+                                            1000000000000000ull};
+
+// The `count` decimal digits of `value`, two at a time from the right.
+void write_digits(char* out, std::uint64_t value, int count) noexcept {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    int i = count;
+    while (i >= 2) {
+        const auto pair = static_cast<std::size_t>(value % 100) * 2;
+        value /= 100;
+        out[--i] = kPairs[pair + 1];
+        out[--i] = kPairs[pair];
+    }
+    if (i == 1) out[0] = static_cast<char>('0' + value);
+}
+
 }  // namespace
 
 bool is_number(std::string_view text) noexcept {
@@ -171,33 +205,35 @@ char* write_shortest(char* buffer, double value) noexcept {
             const double scaled = value * kPowers[k];
             const auto r = static_cast<std::uint64_t>(scaled + 0.5);
             if (r > 0 && r < 1'000'000'000'000'000ull && static_cast<double>(r) / kPowers[k] == value) {
-                char digits[20];
-                int n = 0;
-                std::uint64_t rest = r;
-                while (rest > 0) {
-                    digits[n++] = static_cast<char>('0' + rest % 10);
-                    rest /= 10;
-                }
-                // digits[n-1] is the first significant digit; drop trailing zeros.
-                int low = 0;
-                while (digits[low] == '0') ++low;
-                const int significant = n - low;
-                const int fraction_digits = k - low;  // digits after the point in fixed form
-                const int exponent = -(k - n + 1);    // of the first significant digit
-                const int fixed_length = 2 + fraction_digits;
+                // value = r * 10^-k; drop r's trailing zeros (at most 14).
+                std::uint64_t digits = r;
+                int scale = k;
+                if (digits % 100000000 == 0) digits /= 100000000, scale -= 8;
+                if (digits % 10000 == 0) digits /= 10000, scale -= 4;
+                if (digits % 100 == 0) digits /= 100, scale -= 2;
+                if (digits % 10 == 0) digits /= 10, scale -= 1;
+                int significant = 1;
+                while (significant < 15 && digits >= kIntegerPowers[significant]) ++significant;
+                // value = digits * 10^-scale, 0 < value < 1: scale >= significant.
+                const int exponent = significant - scale - 1;  // of the first significant digit
+                const int fixed_length = 2 + scale;
                 const int exponent_digits = -exponent >= 100 ? 3 : 2;
                 const int scientific_length = significant + (significant > 1) + 2 + exponent_digits;
+                char text[16];
+                write_digits(text, digits, significant);
                 char* out = buffer;
                 if (fixed_length <= scientific_length) {
                     *out++ = '0';
                     *out++ = '.';
-                    for (int z = 0; z < k - n; ++z) *out++ = '0';
-                    for (int i = n - 1; i >= low; --i) *out++ = digits[i];
+                    for (int z = 0; z < scale - significant; ++z) *out++ = '0';
+                    std::memcpy(out, text, static_cast<std::size_t>(significant));
+                    out += significant;
                 } else {
-                    *out++ = digits[n - 1];
+                    *out++ = text[0];
                     if (significant > 1) {
                         *out++ = '.';
-                        for (int i = n - 2; i >= low; --i) *out++ = digits[i];
+                        std::memcpy(out, text + 1, static_cast<std::size_t>(significant - 1));
+                        out += significant - 1;
                     }
                     *out++ = 'e';
                     *out++ = '-';

@@ -7,6 +7,10 @@
 
 #include "errors.hpp"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tarvix::matrix {
 
 namespace {
@@ -23,19 +27,39 @@ bool blank_line(std::string_view line) noexcept {
 }
 
 // Splits at every tab; returns the number of fields, at most kMaxFields + 1
-// (a line with more is reported by its count being wrong anyway).
+// (a line with more is reported by its count being wrong anyway). Sixteen
+// bytes at a time where the processor has SSE2: this runs once per line of
+// inputs of a hundred million lines.
 std::size_t split_tabs(std::string_view line, std::array<std::string_view, kMaxFields + 1>& fields) noexcept {
     std::size_t n = 0;
-    for (;;) {
-        const std::size_t tab = line.find('\t');
-        if (n == kMaxFields) {
-            fields[n++] = line;
+    std::size_t start = 0;
+    const char* text = line.data();
+    const std::size_t size = line.size();
+    std::size_t i = 0;
+    auto field_ends_at = [&](std::size_t tab) {
+        fields[n++] = line.substr(start, tab - start);
+        start = tab + 1;
+        return n == kMaxFields;
+    };
+#if defined(__SSE2__)
+    const __m128i tabs = _mm_set1_epi8('\t');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, tabs)));
+        for (; mask != 0; mask &= mask - 1)
+            if (field_ends_at(i + static_cast<std::size_t>(__builtin_ctz(mask)))) {
+                fields[n++] = line.substr(start);
+                return n;
+            }
+    }
+#endif
+    for (; i < size; ++i)
+        if (text[i] == '\t' && field_ends_at(i)) {
+            fields[n++] = line.substr(start);
             return n;
         }
-        fields[n++] = line.substr(0, tab);
-        if (tab == std::string_view::npos) return n;
-        line.remove_prefix(tab + 1);
-    }
+    fields[n++] = line.substr(start);
+    return n;
 }
 
 // Splits at runs of blanks, ignoring blanks at both ends.
