@@ -187,6 +187,13 @@ TEST(BadInput, NamesTheLineAndTheProblem) {
     EXPECT_EQ(convert("a b 0.1\na c 0.1 0.2\n"), "line 2: 4 fields where pair list lines have 3");
     EXPECT_EQ(convert("a b 0.1\na b 0.2\n"), "line 2: the pair a b appears a second time");
     EXPECT_EQ(convert("a b c d\n"), "line 1: this line fits no input kind; name the kind with --input");
+    std::string many_fields = "a";
+    for (int i = 0; i < 70; ++i) many_fields += "\tfield";
+    EXPECT_EQ(convert(many_fields + "\n", kind(InputKind::fastani)),
+              "line 1: more than 64 fields where fastANI lines have 5");
+    // Tabs on both sides of a 16-byte block boundary, and a field of 20 bytes.
+    EXPECT_EQ(convert("0123456789abcde\t0123456789abcdefghij\t95\t1\t2\n"),
+              "2\n0123456789abcde 0 0.05\n0123456789abcdefghij 0.05 0\n");
     EXPECT_EQ(convert("\n  \n"), "line 0: the input is empty");
     EXPECT_EQ(convert("a b 0.1\n" + std::string(1100000, 'x') + "\n"),
               "line 2: line longer than 1048576 bytes; this does not look like the input kind chosen");
