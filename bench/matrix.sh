@@ -16,9 +16,14 @@ PAIRS="$SCRATCH/fastani_${N}.tsv"
 cat "$PAIRS" > /dev/null  # the same page cache for both
 floor=$(seconds "$SCRATCH/matrix_floor" "$PAIRS")
 convert=$(seconds "$MATRIX" -o "$SCRATCH/fastani_${N}.dst" "$PAIRS")
-peak_kb=$( { /usr/bin/time -f '%M' "$MATRIX" -o /dev/null "$PAIRS" >/dev/null; } 2>&1 | tail -1)
+# On a shared machine wall times drift: the processor time (user + system)
+# of one run each is printed as well.
+read -r matrix_cpu peak_kb < <( { /usr/bin/time -f '%U %S %M' "$MATRIX" -o /dev/null "$PAIRS" >/dev/null; } 2>&1 \
+                               | tail -1 | awk '{print $1 + $2, $3}')
+floor_cpu=$( { /usr/bin/time -f '%U %S' "$SCRATCH/matrix_floor" "$PAIRS" >/dev/null; } 2>&1 | tail -1 | awk '{print $1 + $2}')
 echo "pair list: $PAIRS ($(du -h "$PAIRS" | cut -f1), $((N * N)) lines)"
 echo "floor (read + from_chars): ${floor}s"
 echo "tarvix-matrix:             ${convert}s"
 python3 -c "print('ratio tarvix-matrix / floor: %.2f' % ($convert / $floor))"
+python3 -c "print('processor time ratio: %.2f (%.2fs / %.2fs)' % ($matrix_cpu / $floor_cpu, $matrix_cpu, $floor_cpu))"
 python3 -c "print('peak memory / matrix of doubles: %.2f' % ($peak_kb * 1024 / ($N * $N * 8)))"

@@ -58,25 +58,35 @@ std::string clean_label(std::string_view name, bool keep_paths) {
 }
 
 std::uint64_t hash_name(std::string_view name) noexcept {
-    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-    std::uint64_t h = name.size() * kMultiplier;
+    // Sixteen bytes a round, the two products independent of each other and
+    // of the running hash, so that their multiplications overlap; a final
+    // mix brings the high bits down to the slot index.
+    constexpr std::uint64_t k1 = 0x9E3779B97F4A7C15ull;
+    constexpr std::uint64_t k2 = 0xC2B2AE3D27D4EB4Full;
+    auto rotate = [](std::uint64_t h) { return (h << 23) | (h >> 41); };
+    std::uint64_t h = name.size() * k1;
     const char* p = name.data();
     std::size_t n = name.size();
-    while (n >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        h = (h ^ word) * kMultiplier;
-        h ^= h >> 29;
+    for (; n >= 16; p += 16, n -= 16) {
+        std::uint64_t w0, w1;
+        std::memcpy(&w0, p, 8);
+        std::memcpy(&w1, p + 8, 8);
+        h = rotate(h) ^ ((w0 ^ k2) * k1) ^ ((w1 ^ k1) * k2);
+    }
+    if (n >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        h = rotate(h) ^ ((w ^ k2) * k1);
         p += 8;
         n -= 8;
     }
     if (n > 0) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, p, n);
-        h = (h ^ word) * kMultiplier;
+        std::uint64_t w = 0;
+        std::memcpy(&w, p, n);
+        h = rotate(h) ^ ((w ^ k1) * k2);
     }
     h ^= h >> 32;
-    h *= kMultiplier;
+    h *= k1;
     return h ^ (h >> 29);
 }
 
