@@ -50,12 +50,21 @@ void write_all(int fd, std::string_view text, const std::string& name) {
 // complete, so that a failure leaves the old file (or none) in place. A
 // target that is no regular file (/dev/null, a pipe) is written directly:
 // renaming over it would replace the device or the pipe.
-void write_to_file(const ReadMatrix& matrix, const std::string& path) {
+void write_to_file(const ReadMatrix& matrix, const std::string& given_path) {
     std::error_code ignored;
-    std::string name = std::filesystem::absolute(path, ignored).lexically_normal().string();
-    if (name.empty()) name = path;
+    std::string name = std::filesystem::absolute(given_path, ignored).lexically_normal().string();
+    if (name.empty()) name = given_path;
+    // A symbolic link stays a link: the file it points to is replaced.
+    std::filesystem::path link = given_path;
+    for (int depth = 0; depth < 40 && std::filesystem::is_symlink(link, ignored); ++depth) {
+        const std::filesystem::path target = std::filesystem::read_symlink(link, ignored);
+        if (ignored) break;
+        link = target.is_absolute() ? target : link.parent_path() / target;
+    }
+    const std::string path = link.string();
     struct stat status {};
-    const bool direct = ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+    const bool exists = ::stat(path.c_str(), &status) == 0;
+    const bool direct = exists && !S_ISREG(status.st_mode);
     if (direct) {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
         if (fd < 0) throw FileError(name + ": cannot open: " + std::strerror(errno));
@@ -71,9 +80,14 @@ void write_to_file(const ReadMatrix& matrix, const std::string& path) {
     std::string temporary = path + ".tmpXXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) throw FileError(name + ": cannot create: " + std::strerror(errno));
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    // The permissions of the file replaced, or those a new file would get.
+    mode_t mode = status.st_mode & 07777;
+    if (!exists) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
     try {
         write_phylip(matrix, [&](std::string_view text) { write_all(fd, text, name); });
         if (::close(fd) != 0) {
