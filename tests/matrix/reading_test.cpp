@@ -83,6 +83,8 @@ TEST(Detection, TellsFastaniMatrixFromATriangleByItsFirstRow) {
     EXPECT_EQ(detected("2\ng/a.fna\ng/b.fna\t90\n"), InputKind::fastani_matrix);
     EXPECT_EQ(detected("2\na\nb 0.1\n"), InputKind::triangle);
     EXPECT_EQ(detected("2\na 0 0.1\nb 0\n"), InputKind::triangle);
+    // Named by the user, a triangle stays a triangle: no percentages.
+    EXPECT_EQ(convert("2\ng/a.fna\ng/b.fna 0.25\n", kind(InputKind::triangle)), "2\na 0 0.25\nb 0.25 0\n");
 }
 
 TEST(Fastani, AveragesTheTwoDirectionsAndFillsOneSidedPairs) {

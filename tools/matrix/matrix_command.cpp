@@ -54,19 +54,10 @@ void write_to_file(const ReadMatrix& matrix, const std::string& given_path) {
     std::error_code ignored;
     std::string name = std::filesystem::absolute(given_path, ignored).lexically_normal().string();
     if (name.empty()) name = given_path;
-    // A symbolic link stays a link: the file it points to is replaced.
-    std::filesystem::path link = given_path;
-    for (int depth = 0; depth < 40 && std::filesystem::is_symlink(link, ignored); ++depth) {
-        const std::filesystem::path target = std::filesystem::read_symlink(link, ignored);
-        if (ignored) break;
-        link = target.is_absolute() ? target : link.parent_path() / target;
-    }
-    const std::string path = link.string();
     struct stat status {};
-    const bool exists = ::stat(path.c_str(), &status) == 0;
-    const bool direct = exists && !S_ISREG(status.st_mode);
-    if (direct) {
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    const bool exists = ::stat(given_path.c_str(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode)) {
+        const int fd = ::open(given_path.c_str(), O_WRONLY | O_CLOEXEC);
         if (fd < 0) throw FileError(name + ": cannot open: " + std::strerror(errno));
         try {
             write_phylip(matrix, [&](std::string_view text) { write_all(fd, text, name); });
@@ -77,6 +68,14 @@ void write_to_file(const ReadMatrix& matrix, const std::string& given_path) {
         if (::close(fd) != 0) throw FileError(name + ": cannot write: " + std::strerror(errno));
         return;
     }
+    // A symbolic link stays a link: the file it points to is replaced.
+    std::filesystem::path link = given_path;
+    for (int depth = 0; depth < 40 && std::filesystem::is_symlink(link, ignored); ++depth) {
+        const std::filesystem::path target = std::filesystem::read_symlink(link, ignored);
+        if (ignored) break;
+        link = target.is_absolute() ? target : link.parent_path() / target;
+    }
+    const std::string path = link.string();
     std::string temporary = path + ".tmpXXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) throw FileError(name + ": cannot create: " + std::strerror(errno));

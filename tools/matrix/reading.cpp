@@ -458,7 +458,8 @@ void read_input(LineReader& reader, InputKind kind, std::optional<Conversion> co
     do {
         if (!reader.next(first)) throw InputError(0, "the input is empty");
     } while (blank_line(first));
-    if (kind == InputKind::automatic) {
+    const bool automatic = kind == InputKind::automatic;
+    if (automatic) {
         const auto detected = detect_kind(first);
         if (!detected)
             throw InputError(reader.line_number(), "this line fits no input kind; name the kind with --input");
@@ -468,7 +469,7 @@ void read_input(LineReader& reader, InputKind kind, std::optional<Conversion> co
         if (!is_count(first)) throw InputError(reader.line_number(), "a triangle begins with its object count");
         const std::string header(first);
         std::string_view second;
-        if (kind == InputKind::triangle && reader.next(second)) {
+        if (automatic && kind == InputKind::triangle && reader.next(second)) {
             // fastANI --matrix output is a lower triangle whose labels are
             // paths of genome files and whose values are percentages.
             // Its first row is a path alone.
