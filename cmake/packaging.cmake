@@ -1,19 +1,22 @@
 # Installation and the Debian package.
 #
 #   cmake --install build --prefix P   installs P/bin/tarvix, P/bin/tarvix-plot,
-#                                      P/bin/tarvix-compare,
-#                                      their manual pages and the example data
+#                                      P/bin/tarvix-compare, P/bin/tarvix-matrix,
+#                                      their manual pages, bash completions and
+#                                      the example data
 #   (cd build && cpack -G DEB)         builds tarvix_<version>_<arch>.deb
 #
 # The version is the project version, the one number tarvix --version prints.
 
 include(GNUInstallDirs)
 
-install(TARGETS tarvix tarvix-plot tarvix-compare RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+add_subdirectory(completion)
+
+install(TARGETS tarvix tarvix-plot tarvix-compare tarvix-matrix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Manual pages go in compressed, as Debian's man expects them; gzip -n keeps
 # the package reproducible (no name or time stamp in the archive).
-set(TARVIX_MAN_PAGES tarvix.1 tarvix-plot.1 tarvix-compare.1)
+set(TARVIX_MAN_PAGES tarvix.1 tarvix-plot.1 tarvix-compare.1 tarvix-matrix.1)
 find_program(TARVIX_GZIP gzip)
 foreach(page ${TARVIX_MAN_PAGES})
   set(source ${PROJECT_SOURCE_DIR}/man/${page})
@@ -51,10 +54,27 @@ install(FILES examples/taxa30.dst examples/taxa30.phy examples/taxa30.tab exampl
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# Debian's documentation files: the machine-readable copyright file (the
+# project's licence and that of any bundled third-party data), and a
+# changelog, compressed as Debian's tools expect. The changelog's date follows
+# SOURCE_DATE_EPOCH when it is set, so that the package stays reproducible.
+install(FILES cmake/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+string(TIMESTAMP TARVIX_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(cmake/debian/changelog.in ${PROJECT_BINARY_DIR}/debian/changelog @ONLY)
+if(TARVIX_GZIP)
+  set(TARVIX_CHANGELOG ${PROJECT_BINARY_DIR}/debian/changelog.gz)
+  add_custom_command(OUTPUT ${TARVIX_CHANGELOG}
+                     COMMAND ${TARVIX_GZIP} -9 -n -c ${PROJECT_BINARY_DIR}/debian/changelog > ${TARVIX_CHANGELOG}
+                     DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog
+                     COMMENT "Compressing the Debian changelog")
+  add_custom_target(tarvix_changelog ALL DEPENDS ${TARVIX_CHANGELOG})
+  install(FILES ${TARVIX_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+
 set(CPACK_PACKAGE_NAME tarvix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The tarvix developers")
-set(CPACK_PACKAGE_CONTACT "The tarvix developers")
+set(CPACK_PACKAGE_CONTACT "The tarvix developers <tarvix@users.noreply.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "delimit taxa from distance matrices by threshold clustering")
 set(CPACK_PACKAGE_DESCRIPTION "\
 tarvix clusters taxa (strains, genomes, sequences) from a matrix of pairwise
@@ -63,7 +83,9 @@ chooses the threshold that best matches reference taxonomies, tests that
 choice by jackknifing the taxa, rates clusters, corrects reference partitions
 and clusters under the guidance of a reference.
 tarvix-plot draws its threshold and jackknife tables as SVG pictures.
-tarvix-compare shows which reference groups a clustering merges and splits.")
+tarvix-compare shows which reference groups a clustering merges and splits.
+tarvix-matrix turns the output of fastANI, skani, mash, pair lists and
+triangles into the square matrix that tarvix reads.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

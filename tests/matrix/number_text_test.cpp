@@ -1,0 +1,131 @@
+#include "number_text.hpp"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace tarvix::matrix {
+namespace {
+
+double distance(const std::string& text, Conversion conversion) {
+    std::string scratch;
+    return to_distance(text, conversion, scratch);
+}
+
+std::string shortest(double value) {
+    char buffer[32];
+    return std::string(buffer, write_shortest(buffer, value));
+}
+
+TEST(NumberSyntax, AcceptsTheReaderForms) {
+    for (const char* text : {"1", "-1", "+1", "1.", ".5", "1.5", "1e3", "1E-3", "2.5e+2", "0"})
+        EXPECT_TRUE(is_number(text)) << text;
+    for (const char* text : {"", "-", ".", "e3", "1e", "1e+", "1.5.2", "1,5", "nan", "inf", "0x10", "1 ", "NA"})
+        EXPECT_FALSE(is_number(text)) << text;
+}
+
+// The double nearest to the decimal result, not the double computation:
+// (100 - 82.465042) / 100 in doubles is 0.17534958000000003.
+TEST(SimilarityToDistance, PercentIsTheExactDecimalDistance) {
+    EXPECT_EQ(distance("82.465042", Conversion::percent), 0.17534958);
+    EXPECT_EQ(shortest(distance("82.465042", Conversion::percent)), "0.17534958");
+    EXPECT_EQ(distance("100", Conversion::percent), 0.0);
+    EXPECT_EQ(distance("100.000", Conversion::percent), 0.0);
+    EXPECT_EQ(distance("0", Conversion::percent), 1.0);
+    EXPECT_EQ(distance("99.9", Conversion::percent), 0.001);
+    EXPECT_EQ(distance("7", Conversion::percent), 0.93);
+    EXPECT_EQ(distance("+95.5", Conversion::percent), 0.045);
+    EXPECT_EQ(distance("0.05", Conversion::percent), 0.9995);
+    EXPECT_EQ(distance("9.55e1", Conversion::percent), 0.045);
+    EXPECT_EQ(distance("8246.5042e-2", Conversion::percent), 0.17534958);
+    EXPECT_EQ(distance("0095.50", Conversion::percent), 0.045);
+    EXPECT_EQ(distance("1e-60", Conversion::percent), 1.0);
+    EXPECT_EQ(distance("-0", Conversion::percent), 1.0);
+}
+
+TEST(SimilarityToDistance, FractionIsOneMinusTheValueInDecimal) {
+    // 1 - 0.9 in doubles is 0.09999999999999998.
+    EXPECT_EQ(distance("0.9", Conversion::fraction), 0.1);
+    EXPECT_EQ(distance("0.824650", Conversion::fraction), 0.17535);
+    EXPECT_EQ(distance("1", Conversion::fraction), 0.0);
+    EXPECT_EQ(distance("0", Conversion::fraction), 1.0);
+    EXPECT_EQ(distance("5e-1", Conversion::fraction), 0.5);
+}
+
+TEST(SimilarityToDistance, NoneKeepsTheValue) {
+    EXPECT_EQ(distance("0.0423", Conversion::none), 0.0423);
+    EXPECT_EQ(distance("1e-3", Conversion::none), 0.001);
+    EXPECT_EQ(distance("+2", Conversion::none), 2.0);
+    EXPECT_EQ(shortest(distance("-0", Conversion::none)), "0");
+}
+
+TEST(SimilarityToDistance, RejectsValuesThatAreNoDistance) {
+    auto message = [](const std::string& text, Conversion conversion) {
+        try {
+            distance(text, conversion);
+        } catch (const ValueError& e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_EQ(message("x1", Conversion::none), "'x1' is not a number");
+    EXPECT_EQ(message("12%", Conversion::percent), "'12%' is not a number");
+    EXPECT_EQ(message("-0.01", Conversion::none), "negative distance -0.01");
+    EXPECT_EQ(message("1e999", Conversion::none), "1e999 is beyond the range of a double");
+    EXPECT_EQ(message("100.0000001", Conversion::percent), "similarity 100.0000001 is above 100%");
+    EXPECT_EQ(message("1000", Conversion::percent), "similarity 1000 is above 100%");
+    EXPECT_EQ(message("1e99999999999", Conversion::percent), "similarity 1e99999999999 is above 100%");
+    EXPECT_EQ(message("-3", Conversion::percent), "similarity -3 is below 0");
+    EXPECT_EQ(message("1.01", Conversion::fraction), "similarity 1.01 is above 1");
+    EXPECT_EQ(message(std::string(50, 'x'), Conversion::none), "'" + std::string(40, 'x') + "...' is not a number");
+}
+
+TEST(ShortestText, ReadsBackToTheSameDouble) {
+    EXPECT_EQ(shortest(0.1), "0.1");
+    EXPECT_EQ(shortest(0.17534958000000003), "0.17534958000000003");
+    EXPECT_EQ(shortest(1e-7), "1e-07");
+    EXPECT_EQ(shortest(0.0), "0");
+    EXPECT_EQ(shortest(123456.0), "123456");
+}
+
+}  // namespace
+}  // namespace tarvix::matrix
+
+namespace tarvix::matrix {
+namespace {
+
+// The fast path of write_shortest must give exactly what to_chars gives:
+// short decimals of every length and magnitude, their neighbours, means of
+// two of them, and arbitrary doubles.
+TEST(ShortestText, MatchesToCharsEverywhere) {
+    auto reference = [](double value) {
+        char buffer[64];
+        return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+    };
+    auto ours = [](double value) {
+        char buffer[32];
+        return std::string(buffer, write_shortest(buffer, value));
+    };
+    std::mt19937_64 random(20261206);
+    std::string scratch;
+    for (int i = 0; i < 200000; ++i) {
+        const int decimals = 1 + static_cast<int>(random() % 16);
+        const std::uint64_t digits = random() % 100000000000000000ull;
+        std::string text = std::to_string(digits) + "e-" + std::to_string(decimals + static_cast<int>(random() % 8));
+        double value = 0;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        for (double v : {value, std::nextafter(value, 0.0), std::nextafter(value, 1.0), (value + 0.176) / 2,
+                         std::ldexp(static_cast<double>(random() >> 11), -53 - static_cast<int>(random() % 30))})
+            ASSERT_EQ(ours(v), reference(v)) << text;
+    }
+    for (double v : {1e-8, 1.0000000000000001e-8, 0.1, 0.5, 0.9999999999999999, 1e-4, 1.5e-4, 0.00012345678901234,
+                     0.001, 0.0001234, 1e-07, 1.0, 0.0, 2.5, 97.5})
+        EXPECT_EQ(ours(v), reference(v)) << v;
+}
+
+}  // namespace
+}  // namespace tarvix::matrix
