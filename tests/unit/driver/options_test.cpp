@@ -79,6 +79,18 @@ TEST(OptionScan, RejectsBadValues) {
     EXPECT_EQ(scan({"-n", "+7", "x"}).settings.replicates, 7);
 }
 
+TEST(OptionScan, AnIntegerValueNeedsADigitNotJustASignOrNothing) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"-w", "-", "x"}, {"-z", "+", "x"}, {"-b", "", "x"}, {"-n", " ", "x"}, {"-m", "+ 1", "x"}}) {
+        try {
+            scan(arguments);
+            ADD_FAILURE() << arguments[0] << " '" << arguments[1] << "' was accepted";
+        } catch (const phylo::OptionError& e) {
+            EXPECT_EQ(std::string(e.what()), arguments[0] + " " + arguments[1] + ": not a 32-bit integer");
+        }
+    }
+}
+
 TEST(ThresholdCount, RoundsHalfAwayFromZeroAndFollowsTheMode) {
     EXPECT_EQ(count_for({"-o", "r", "-i", "0", "-a", "0.1", "-s", "0.03", "x"}), 3);
     EXPECT_EQ(count_for({"-o", "r", "-i", "0", "-a", "0.1", "-s", "0.04", "x"}), 3);  // q = 2.5
