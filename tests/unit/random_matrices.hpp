@@ -40,29 +40,21 @@ struct MatrixKind {
     static MatrixKind chance_ties() { return {.values = Values::chance_ties}; }
     static MatrixKind tie_heavy(int levels) { return {.values = Values::tie_heavy, .levels = levels}; }
 
-    MatrixKind with_lower(Lower l) const {
-        return with([&](MatrixKind& k) { k.lower = l; });
-    }
+    MatrixKind with_lower(Lower l) const { return set(&MatrixKind::lower, l); }
     MatrixKind independent_lower(bool on = true) const { return with_lower(on ? Lower::independent : Lower::mirrored); }
-    MatrixKind shifted(double s) const {
-        return with([&](MatrixKind& k) { k.shift = s; });
-    }
-    MatrixKind scaled(double s) const {
-        return with([&](MatrixKind& k) { k.scale = s; });
-    }
-    MatrixKind spread_over(int exponents) const {
-        return with([&](MatrixKind& k) { k.spread = exponents; });
-    }
+    MatrixKind shifted(double s) const { return set(&MatrixKind::shift, s); }
+    MatrixKind scaled(double s) const { return set(&MatrixKind::scale, s); }
+    MatrixKind spread_over(int exponents) const { return set(&MatrixKind::spread, exponents); }
     MatrixKind planting(double value, Place where) const {
-        return with([&](MatrixKind& k) { k.planted = value, k.plant = where; });
+        return set(&MatrixKind::planted, value).set(&MatrixKind::plant, where);
     }
     MatrixKind with_nan(Place where) const { return planting(std::numeric_limits<double>::quiet_NaN(), where); }
 
 private:
-    template <class Change>
-    MatrixKind with(Change change) const {
+    template <class T>
+    MatrixKind set(T MatrixKind::*field, T value) const {
         MatrixKind copy = *this;
-        change(copy);
+        copy.*field = value;
         return copy;
     }
 };

