@@ -77,13 +77,6 @@ TEST(Builders, GabrielGraphNeedsAStrictlyCloserWitness) {
     EXPECT_EQ(edges_of(graph::build_gg(two_clumps())), (Edges{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}}));
 }
 
-TEST(Builders, GabrielGraphWitnessesComeFromFullRows) {
-    // For the pair 1-2 the witness 0 is close to both only below the
-    // diagonal, in rows 1 and 2.
-    RealMatrix d = matrix({{0, 5, 1}, {0.1, 0, 1}, {0.1, 9, 0}});
-    EXPECT_EQ(edges_of(graph::build_gg(d)), (Edges{{0, 2}}));
-}
-
 TEST(Builders, GabrielGraphEqualsTheLiteralTestOnRandomMatrices) {
     // Up to 45 objects span several blocks of columns and bands of rows.
     // Square roots of few levels make sums tie with squares (1 + 1 < 4 but
