@@ -1,15 +1,23 @@
-// What several unit tests share: building small matrices inline, and the
-// literal pair list (the whole list through the heap sort) that the fast
-// paths of the clustering engines are checked against.
+// What the unit tests share: small matrices and graphs written inline, the
+// edges of a graph, sets of partitions, the failure a call throws, exact bit
+// comparison, and the literal pair list (literal/pair_list.hpp).
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "literal/pair_list.hpp"
+#include "phylo/errors.hpp"
 #include "phylo/graph/builders.hpp"
-#include "phylo/heap_sort.hpp"
 #include "phylo/io/print.hpp"
-#include "phylo/series/pair_list.hpp"
 #include "phylo/types.hpp"
 
 namespace tarvix_test {
@@ -40,6 +48,14 @@ inline phylo::RealMatrix from_upper(std::size_t n, const std::vector<double>& up
     return m;
 }
 
+// Objects at the given positions on a line, d = |x - y|.
+inline phylo::RealMatrix on_a_line(const std::vector<double>& x) {
+    phylo::RealMatrix m(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i)
+        for (std::size_t k = 0; k < x.size(); ++k) m(i, k) = std::fabs(x[i] - x[k]);
+    return m;
+}
+
 // Objects in two clumps: A, B close; C, D, E close.
 inline phylo::RealMatrix five_objects() {
     return matrix({{0, 0.02, 0.5, 0.6, 0.55},
@@ -49,26 +65,52 @@ inline phylo::RealMatrix five_objects() {
                    {0.55, 0.58, 0.07, 0.05, 0}});
 }
 
-// Every pair of the upper triangle, sorted by distance with the heap sort;
-// with row sums, sorted first by the sum of the two objects' row sums.
-inline phylo::series::PairwiseDistances literal_pairwise(const phylo::RealMatrix& d, bool row_sums) {
-    using phylo::series::PairwiseDistance;
-    const std::size_t n = d.size();
-    std::vector<double> s(n, 0.0);
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t k = 0; k < n; ++k) s[i] += d(i, k);
-    phylo::series::PairwiseDistances list;
-    for (std::size_t i = 0; i + 1 < n; ++i)
-        for (std::size_t j = i + 1; j < n; ++j)
-            list.push_back({row_sums ? s[j] + s[i] : d(i, j), static_cast<std::int32_t>(i),
-                            static_cast<std::int32_t>(j)});
-    const auto key = [](const PairwiseDistance& p) { return p.distance; };
-    if (row_sums) {
-        phylo::heap_sort(list.data(), list.size(), key);
-        for (PairwiseDistance& p : list) p.distance = d(p.first, p.second);
+using Edges = std::vector<std::pair<int, int>>;
+
+// A symmetric graph with the given edges and diagonal (true for threshold
+// graphs, whose objects are linked to themselves).
+inline phylo::BooleMatrix graph_with(std::size_t n, const Edges& edges, bool diagonal = false) {
+    phylo::BooleMatrix g(n, false);
+    for (std::size_t i = 0; i < n; ++i) g.set(i, i, diagonal);
+    for (auto [i, j] : edges) {
+        g.set(static_cast<std::size_t>(i), static_cast<std::size_t>(j), true);
+        g.set(static_cast<std::size_t>(j), static_cast<std::size_t>(i), true);
     }
-    phylo::heap_sort(list.data(), list.size(), key);
-    return list;
+    return g;
 }
+
+// The edges i < j of a graph, after checking that it is symmetric with a
+// false diagonal.
+inline Edges edges_of(const phylo::BooleMatrix& g) {
+    Edges edges;
+    for (std::size_t i = 0; i < g.size(); ++i) {
+        EXPECT_FALSE(g(i, i)) << "diagonal " << i;
+        for (std::size_t j = i + 1; j < g.size(); ++j) {
+            EXPECT_EQ(g(i, j), g(j, i)) << i << "-" << j;
+            if (g(i, j)) edges.emplace_back(static_cast<int>(i), static_cast<int>(j));
+        }
+    }
+    return edges;
+}
+
+inline phylo::PartitionSet make_set(std::initializer_list<phylo::Partition> partitions) {
+    phylo::PartitionSet set;
+    for (const phylo::Partition& p : partitions) set.push_back(std::make_shared<const phylo::Partition>(p));
+    return set;
+}
+
+// The failure a call throws as "heading: message", or "no failure"; a failure
+// of another class than the expected one escapes and fails the test.
+template <class Failure = phylo::Error, class Call>
+std::string failure_of(Call call) {
+    try {
+        call();
+    } catch (const Failure& e) {
+        return e.heading() + ": " + e.what();
+    }
+    return "no failure";
+}
+
+inline bool same_bits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 
 }  // namespace tarvix_test

@@ -3,13 +3,17 @@
 // reproducibility over seeds and thread counts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <iostream>
-#include <cstring>
 #include <limits>
+#include <random>
 
 #include "driver/report_modes.hpp"
 #include "phylo/errors.hpp"
+#include "phylo/heap_sort.hpp"
 #include "phylo/jackknife/jackknife.hpp"
 
 #ifdef _OPENMP
@@ -22,9 +26,9 @@ using phylo::Partition;
 using phylo::PartitionSet;
 using phylo::RealData;
 using phylo::RealMatrix;
-using phylo::jackknife::taxon_jackknife;
 using phylo::jackknife::kept_count;
 using phylo::jackknife::reduce;
+using phylo::jackknife::taxon_jackknife;
 using phylo::jackknife::TaxonSampler;
 using Kept = std::vector<std::int32_t>;
 
@@ -53,9 +57,7 @@ TEST(KeptCount, RefusesFractionsOutsideZeroToOneAndKeepingNothing) {
 // ---------------------------------------------------------------------------
 // Reducing a reference partition to the kept objects
 
-TEST(Reduce, DropsGroupsWithoutKeptMembers) {
-    EXPECT_EQ(reduce({0, 1, 0, 2}, Kept{0, 2, 3}), (Partition{0, 0, 1}));
-}
+TEST(Reduce, DropsGroupsWithoutKeptMembers) { EXPECT_EQ(reduce({0, 1, 0, 2}, Kept{0, 2, 3}), (Partition{0, 0, 1})); }
 
 TEST(Reduce, NumbersGroupsByFirstAppearanceAmongAllObjects) {
     // Group 0 occurs first (at the deleted object 0), so it keeps number 0.
@@ -84,6 +86,39 @@ TEST(TaxonSampler, DrawsKeysByPositionAndKeepsTheSortedOrder) {
     // Positions now hold objects 1, 0, 3, 2 and get 0.1270, 0.9689, 0.9134,
     // 0.2210: sorted 1, 2, 3, 0. Keys drawn by object would delete object 1.
     EXPECT_EQ(sampler.next(3), (Kept{1, 2, 3}));
+}
+
+TEST(TaxonSampler, AKeyIsTheOutputShiftedRightByEightTimesTwoToTheMinus24AsAFloat) {
+    // Six objects, the default deletion fraction 1/e: 6 x (1 - 1/e) = 3.79,
+    // four kept. The kept objects are those with the four least keys, the
+    // keys being the first six outputs of MT19937 seeded 1697909, shifted.
+    ASSERT_EQ(kept_count(6, one_over_e), 4u);
+    std::mt19937 generator(1697909u);
+    std::vector<std::uint32_t> outputs(6);
+    for (std::uint32_t& u : outputs) u = generator();
+    struct Keyed {
+        float key;
+        std::int32_t object;
+    };
+    auto kept_with = [&](int shift) {
+        std::vector<Keyed> keys;
+        for (std::int32_t o = 0; o < 6; ++o) keys.push_back({static_cast<float>(outputs[o] >> shift) * 0x1p-24f, o});
+        phylo::heap_sort(keys.data(), keys.size(), [](const Keyed& k) { return k.key; });
+        Kept kept;
+        for (std::size_t p = 0; p < 4; ++p) kept.push_back(keys[p].object);
+        std::sort(kept.begin(), kept.end());
+        return kept;
+    };
+    // The outputs give the keys 0.4757, 0.5730500, 0.8979, 0.0565, 0.5730499
+    // and 0.2895: sorted 3, 5, 0, 4, 1, 2. Outputs 1 and 4 (0x92b36733 and
+    // 0x92b36684) agree above bit 8 but not in it: one more bit shifted out
+    // would tie objects 1 and 4, and the heap sort would keep 1 instead of 4.
+    ASSERT_EQ(outputs[1] >> 9, outputs[4] >> 9);
+    ASSERT_NE(outputs[1] >> 8, outputs[4] >> 8);
+    ASSERT_EQ(kept_with(8), (Kept{0, 3, 4, 5}));
+    ASSERT_EQ(kept_with(9), (Kept{0, 1, 3, 5}));
+    TaxonSampler sampler(6, 1697909);
+    EXPECT_EQ(sampler.next(4), kept_with(8));
 }
 
 TEST(TaxonSampler, KeepsEveryObjectWhenNothingIsDeleted) {
@@ -124,10 +159,14 @@ std::vector<double> expected_row(double groups, double groups_position, double p
     return row;
 }
 
-TEST(TaxonJackknife, KeepingEveryObjectGivesEqualRows) {
+TEST(TaxonJackknife, KeepingEveryObjectGivesEqualRowsInPlaceOfTheOldOnesAndLeavesTheLabels) {
     // Four singletons at 0, {A, B} joins at 0.1, the reference is met at 0.2
     // only.
-    const RealData table = run(two_pairs(), pair_reference(), 12051973, 3, 0.0);
+    RealData table(3);
+    table.labels = {"one", "two", "three"};
+    table.rows = {{7.0}, {8.0, 9.0}, {}};
+    taxon_jackknife(two_pairs(), false, pair_reference(), 12051973, table, 0.0, 0.1, 0.2, 0.0, 0.0);
+    EXPECT_EQ(table.labels, (phylo::Labels{"one", "two", "three"}));
     for (const auto& row : table.rows) EXPECT_EQ(row, expected_row(4.0, 0.0, 0.2));
 }
 
@@ -180,20 +219,10 @@ TEST(TaxonJackknife, SameSeedGivesSameTableAndOtherSeedsOtherTables) {
     EXPECT_NE(first.rows, run(d, references, -99, 20, one_over_e, 0.5).rows);
 }
 
-TEST(TaxonJackknife, ReplacesTheRowsAndLeavesTheLabels) {
-    RealData table(2);
-    table.labels = {"one", "two"};
-    table.rows = {{7.0}, {8.0, 9.0}};
-    taxon_jackknife(two_pairs(), false, pair_reference(), 1, table, 0.0, 0.1, 0.2, 0.0, 0.0);
-    EXPECT_EQ(table.labels, (phylo::Labels{"one", "two"}));
-    EXPECT_EQ(table.rows[0], expected_row(4.0, 0.0, 0.2));
-    EXPECT_EQ(table.rows[1], expected_row(4.0, 0.0, 0.2));
-}
-
 TEST(TaxonJackknife, StopsOnArgumentsOutOfRange) {
     const RealMatrix d = two_pairs();
-    EXPECT_THROW(run(d, pair_reference(), 1, 2, 1.0), phylo::RangeError);     // keeps nothing
-    EXPECT_THROW(run(d, pair_reference(), 1, 2, -0.5), phylo::RangeError);    // deletion fraction
+    EXPECT_THROW(run(d, pair_reference(), 1, 2, 1.0), phylo::RangeError);        // keeps nothing
+    EXPECT_THROW(run(d, pair_reference(), 1, 2, -0.5), phylo::RangeError);       // deletion fraction
     EXPECT_THROW(run(d, pair_reference(), 1, 2, 0.0, -0.5), phylo::RangeError);  // fraction of links
     EXPECT_THROW(run(d, pair_reference(), 1, 2, 0.0, 1.5), phylo::RangeError);
     EXPECT_THROW(run(d, pair_reference(), 1, 2, 0.0, 0.0, 1e300), phylo::RangeError);  // beyond 32 bits
@@ -232,11 +261,7 @@ auto with_threads(int threads, Body body) {
 std::vector<std::uint64_t> bits(const RealData& table) {
     std::vector<std::uint64_t> result;
     for (const auto& row : table.rows) {
-        for (const double x : row) {
-            std::uint64_t b;
-            std::memcpy(&b, &x, sizeof b);
-            result.push_back(b);
-        }
+        for (const double x : row) result.push_back(std::bit_cast<std::uint64_t>(x));
     }
     return result;
 }

@@ -8,35 +8,28 @@
 #include "phylo/errors.hpp"
 #include "phylo/partitions/label_map.hpp"
 #include "phylo/partitions/partitions.hpp"
+#include "test_support.hpp"
 
 namespace {
 
-using phylo::ContainerError;
 using phylo::GroupNameTable;
 using phylo::Labels;
 using phylo::Partition;
 using phylo::PartitionSet;
 using phylo::SizeError;
 using phylo::partitions::MapMode;
-
-template <class Call>
-void expect_failure(Call call, const std::string& heading, const std::string& message) {
-    try {
-        call();
-        ADD_FAILURE() << "no failure, expected " << heading << ": " << message;
-    } catch (const phylo::Error& e) {
-        EXPECT_EQ(e.heading(), heading);
-        EXPECT_EQ(std::string(e.what()), message);
-    }
-}
+using tarvix_test::failure_of;
+using tarvix_test::make_set;
 
 TEST(LabelMap, UniqueModeNumbersEveryPositionAndRefusesRepeats) {
     const auto map = phylo::partitions::to_map({"b", "a", "c"}, MapMode::UNIQUE);
     EXPECT_EQ(map.at("b"), 0);
     EXPECT_EQ(map.at("a"), 1);
     EXPECT_EQ(map.at("c"), 2);
-    expect_failure([] { phylo::partitions::to_map({"a", "b", "a"}, MapMode::UNIQUE); }, "container error",
-                   "attempt to insert key already in map");
+    EXPECT_EQ(failure_of([] {
+                  phylo::partitions::to_map({"a", "b", "a"}, MapMode::UNIQUE);
+              }),
+              "container error: attempt to insert key already in map");
 }
 
 TEST(LabelMap, GroupingModeNumbersByFirstOccurrenceAndComparesExactly) {
@@ -45,7 +38,7 @@ TEST(LabelMap, GroupingModeNumbersByFirstOccurrenceAndComparesExactly) {
     EXPECT_EQ(map.at("y"), 0);
     EXPECT_EQ(map.at("x"), 1);
     EXPECT_EQ(map.at("X"), 2);
-    expect_failure([&] { map.at("x "); }, "container error", "no element available because key not in map");
+    EXPECT_EQ(failure_of([&] { map.at("x "); }), "container error: no element available because key not in map");
 }
 
 TEST(ToGroupNumbers, AlignsFileOrderWithMatrixOrderAndNumbersByFileOrder) {
@@ -58,10 +51,9 @@ TEST(ToGroupNumbers, AlignsFileOrderWithMatrixOrderAndNumbersByFileOrder) {
 
 TEST(ToGroupNumbers, NumbersEveryColumnOnItsOwn) {
     const GroupNameTable table = {
-        {"A", "B", "C", "D"},
-        {"g", "h", "g", "H"},  // case matters: h and H are different groups
-        {"h", "g", "h", "g"},  // the same names as column 1, numbered afresh
-        {"s", "t", "u", "v"},  // singletons in file order
+        {"A", "B", "C", "D"},         {"g", "h", "g", "H"},  // case matters: h and H are different groups
+        {"h", "g", "h", "g"},                                // the same names as column 1, numbered afresh
+        {"s", "t", "u", "v"},                                // singletons in file order
         {"one", "one", "one", "one"},
     };
     const PartitionSet set = phylo::partitions::to_group_numbers({"A", "B", "C", "D"}, table);
@@ -80,18 +72,18 @@ TEST(ToGroupNumbers, HeaderWithoutPartitionsGivesAnEmptySet) {
 
 TEST(ToGroupNumbers, FailsOnTablesThatDoNotFitTheMatrix) {
     const Labels abc = {"A", "B", "C"};
-    const char* group_names = "PHYLO.GROUP_NAMES.SIZE_ERROR";
-    expect_failure([&] { phylo::partitions::to_group_numbers(abc, {{"A", "B", "C"}, {"x", "y"}}); }, group_names,
-                   "phylo-taxonomy:350");
-    expect_failure([&] { phylo::partitions::to_group_numbers(abc, {{"A", "B"}, {"x", "y"}}); }, group_names,
-                   "phylo-taxonomy:356");
-    expect_failure([&] { phylo::partitions::to_group_numbers(abc, {{"A", "B", "D"}, {"x", "y", "x"}}); },
-                   "container error", "no element available because key not in map");
+    auto failure = [](const Labels& objects, const GroupNameTable& table) {
+        return failure_of([&] { phylo::partitions::to_group_numbers(objects, table); });
+    };
+    EXPECT_EQ(failure(abc, {{"A", "B", "C"}, {"x", "y"}}), "PHYLO.GROUP_NAMES.SIZE_ERROR: phylo-taxonomy:350");
+    EXPECT_EQ(failure(abc, {{"A", "B"}, {"x", "y"}}), "PHYLO.GROUP_NAMES.SIZE_ERROR: phylo-taxonomy:356");
+    EXPECT_EQ(failure(abc, {{"A", "B", "D"}, {"x", "y", "x"}}),
+              "container error: no element available because key not in map");
     // A header naming A twice would leave C without a group.
-    expect_failure([&] { phylo::partitions::to_group_numbers(abc, {{"A", "B", "A"}, {"x", "y", "x"}}); },
-                   "container error", "attempt to insert key already in map");
-    expect_failure([&] { phylo::partitions::to_group_numbers({"A", "B", "A"}, {{"A", "B", "C"}, {"x", "y", "x"}}); },
-                   "container error", "attempt to insert key already in map");
+    EXPECT_EQ(failure(abc, {{"A", "B", "A"}, {"x", "y", "x"}}),
+              "container error: attempt to insert key already in map");
+    EXPECT_EQ(failure({"A", "B", "A"}, {{"A", "B", "C"}, {"x", "y", "x"}}),
+              "container error: attempt to insert key already in map");
 }
 
 TEST(NumberOfGroups, CountsNumbersWithoutGapsAndRefusesAllOthers) {
@@ -99,8 +91,8 @@ TEST(NumberOfGroups, CountsNumbersWithoutGapsAndRefusesAllOthers) {
     EXPECT_EQ(phylo::partitions::number_of_groups({2, 0, 1, 0}), 3);
     EXPECT_EQ(phylo::partitions::number_of_groups({0}), 1);
     for (const Partition& bad : {Partition{1, 1}, Partition{0, 2}, Partition{-1}, Partition{-1, 1}, Partition{0, 5}})
-        expect_failure([&] { phylo::partitions::number_of_groups(bad); }, "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR",
-                       "phylo-taxonomy:970");
+        EXPECT_EQ(failure_of<SizeError>([&] { phylo::partitions::number_of_groups(bad); }),
+                  "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:970");
     EXPECT_THROW(phylo::partitions::number_of_groups({}), phylo::IndexError);
 }
 
@@ -144,12 +136,6 @@ TEST(Repeat, NumbersEveryBlockAndReplacesWhitespace) {
     EXPECT_EQ(phylo::partitions::repeat({"Cal._Har."}, 11).back(), "Cal._Har._10");
     EXPECT_TRUE(phylo::partitions::repeat({"x"}, 0).empty());
     EXPECT_TRUE(phylo::partitions::repeat({}, 3).empty());
-}
-
-PartitionSet make_set(std::initializer_list<Partition> partitions) {
-    PartitionSet set;
-    for (const Partition& p : partitions) set.push_back(std::make_shared<const Partition>(p));
-    return set;
 }
 
 TEST(Squeeze, RunsOfEqualPartitionsShareTheFirstObject) {

@@ -9,6 +9,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/partitions/qualities.hpp"
+#include "test_support.hpp"
 
 namespace {
 
@@ -19,41 +20,10 @@ using phylo::RealData;
 using phylo::RealMatrix;
 using phylo::Squared;
 using phylo::partitions::ClusterQualities;
-
-RealMatrix matrix(std::initializer_list<std::initializer_list<double>> rows) {
-    RealMatrix m(rows.size());
-    std::size_t i = 0;
-    for (const auto& row : rows) {
-        std::size_t k = 0;
-        for (const double d : row) m(i, k++) = d;
-        ++i;
-    }
-    return m;
-}
-
-PartitionSet make_set(std::initializer_list<Partition> partitions) {
-    PartitionSet set;
-    for (const Partition& p : partitions) set.push_back(std::make_shared<const Partition>(p));
-    return set;
-}
+using namespace tarvix_test;
 
 // Two tight clusters {A, B} and {C, D, E}.
-const RealMatrix five = matrix({{0, 0.02, 0.5, 0.6, 0.55},
-                                {0.02, 0, 0.52, 0.61, 0.58},
-                                {0.5, 0.52, 0, 0.04, 0.07},
-                                {0.6, 0.61, 0.04, 0, 0.05},
-                                {0.55, 0.58, 0.07, 0.05, 0}});
-
-template <class Call>
-void expect_size_error(Call call, const std::string& condition, const std::string& message) {
-    try {
-        call();
-        ADD_FAILURE() << "no failure, expected " << condition << ": " << message;
-    } catch (const phylo::SizeError& e) {
-        EXPECT_EQ(e.heading(), condition);
-        EXPECT_EQ(std::string(e.what()), message);
-    }
-}
+const RealMatrix five = five_objects();
 
 void expect_record(const ClusterQualities& q, std::int32_t size, double minimum, double average, double maximum,
                    double spanning, double cohesion, double isolation) {
@@ -78,8 +48,8 @@ TEST(ClusterQualities, TwoClustersOfFiveObjects) {
 TEST(ClusterQualities, CohesionCountsLinksBeyondASpanningTree) {
     // Distances 0.1, 0.2, 0.5 between P, Q, R.
     const RealMatrix trio = matrix({{0, 0.1, 0.5}, {0.1, 0, 0.2}, {0.5, 0.2, 0}});
-    expect_record(phylo::partitions::cluster_qualities(trio, Partition{0, 0, 0}, 0.2)[0], 3, 0.1, 0.8 / 3, 0.5, 0.2,
-                  0, -1);
+    expect_record(phylo::partitions::cluster_qualities(trio, Partition{0, 0, 0}, 0.2)[0], 3, 0.1, 0.8 / 3, 0.5, 0.2, 0,
+                  -1);
     EXPECT_EQ(phylo::partitions::cluster_qualities(trio, Partition{0, 0, 0}, 0.5)[0].cohesion, 1.0);
     EXPECT_EQ(phylo::partitions::cluster_qualities(trio, Partition{0, 0, 0}, 0.1)[0].cohesion, -1.0);
 
@@ -105,8 +75,10 @@ TEST(ClusterQualities, ReadsTheUpperTriangleOnly) {
 }
 
 TEST(ClusterQualities, RefusesBadPartitionsAndDistances) {
-    expect_size_error([] { phylo::partitions::cluster_qualities(five, Partition{0, 0, 1}, 0.0); },
-                      "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR", "phylo-taxonomy:1125");
+    EXPECT_EQ(failure_of<phylo::SizeError>([] {
+                  phylo::partitions::cluster_qualities(five, Partition{0, 0, 1}, 0.0);
+              }),
+              "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:1125");
     EXPECT_THROW(phylo::partitions::cluster_qualities(five, Partition{0, 0, 2, 2, 2}, 0.0), phylo::RangeError);
     EXPECT_THROW(phylo::partitions::cluster_qualities(five, Partition{0, 0, 1, 1, 5}, 0.0), phylo::IndexError);
     EXPECT_THROW(phylo::partitions::cluster_qualities(five, Partition{0, 0, 1, 1, -1}, 0.0), phylo::IndexError);
@@ -120,15 +92,11 @@ TEST(ClusterQualitiesTable, SevenValuesPerPartitionForEveryObject) {
     const RealData table = phylo::partitions::cluster_qualities(five, set, 0.05);
     ASSERT_EQ(table.size(), 5u);
     ASSERT_EQ(table.rows[4].size(), 21u);
-    // Object E: cluster 1 of the first partition.
-    const std::vector<double> e(table.rows[4].begin(), table.rows[4].begin() + 7);
-    EXPECT_EQ(e[0], 1.0);
-    EXPECT_DOUBLE_EQ(e[1], 0.04);
-    EXPECT_DOUBLE_EQ(e[2], 0.16 / 3);
-    EXPECT_DOUBLE_EQ(e[3], 0.07);
-    EXPECT_DOUBLE_EQ(e[4], 0.05);
-    EXPECT_DOUBLE_EQ(e[5], 0.5);  // isolation before cohesion in the table
-    EXPECT_DOUBLE_EQ(e[6], 0.0);
+    // Object E: cluster 1 of the first partition, its record with isolation
+    // before cohesion.
+    const ClusterQualities q = phylo::partitions::cluster_qualities(five, Partition{0, 0, 1, 1, 1}, 0.05)[1];
+    EXPECT_EQ(std::vector<double>(table.rows[4].begin(), table.rows[4].begin() + 7),
+              (std::vector<double>{1, q.minimum, q.average, q.maximum, q.spanning, q.isolation, q.cohesion}));
     // Object A in the single cluster: average of all ten distances, 3.54 / 10.
     EXPECT_EQ(table.rows[0][7], 0.0);
     EXPECT_DOUBLE_EQ(table.rows[0][9], 0.354);
@@ -139,10 +107,14 @@ TEST(ClusterQualitiesTable, SevenValuesPerPartitionForEveryObject) {
 }
 
 TEST(ClusterQualitiesTable, RefusesUnalignedSetsAndNegativeThresholds) {
-    expect_size_error([] { phylo::partitions::cluster_qualities(five, make_set({{0, 0, 0, 0, 0}, {0, 0}}), 0.0); },
-                      "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR", "phylo-taxonomy:1249");
-    expect_size_error([] { phylo::partitions::cluster_qualities(five, make_set({{0, 0}}), 0.0); },
-                      "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR", "phylo-taxonomy:1125");
+    EXPECT_EQ(failure_of<phylo::SizeError>([] {
+                  phylo::partitions::cluster_qualities(five, make_set({{0, 0, 0, 0, 0}, {0, 0}}), 0.0);
+              }),
+              "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:1249");
+    EXPECT_EQ(failure_of<phylo::SizeError>([] {
+                  phylo::partitions::cluster_qualities(five, make_set({{0, 0}}), 0.0);
+              }),
+              "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:1125");
     EXPECT_THROW(phylo::partitions::cluster_qualities(five, make_set({{0, 0, 0, 0, 0}}), -0.01), phylo::RangeError);
     EXPECT_THROW(phylo::partitions::cluster_qualities(five, PartitionSet{}, 0.0), phylo::IndexError);
 }
@@ -172,8 +144,10 @@ TEST(PartitionVsDistance, ReadsTheUpperTriangleAndChecksTheSize) {
     const RealMatrix lopsided = matrix({{0, 1, 2}, {9, 0, 3}, {9, 9, 0}});
     // Total 1 + 4 + 9 = 14, within 1, (13 / 1) * (1 / 1).
     EXPECT_DOUBLE_EQ(phylo::partitions::partition_vs_distance(Partition{0, 0, 1}, lopsided), 13.0);
-    expect_size_error([&] { phylo::partitions::partition_vs_distance(Partition{0, 1}, lopsided); },
-                      "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR", "phylo-taxonomy:915");
+    EXPECT_EQ(failure_of<phylo::SizeError>([&] {
+                  phylo::partitions::partition_vs_distance(Partition{0, 1}, lopsided);
+              }),
+              "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:915");
 }
 
 TEST(PartitionsVsDistances, WritesOneColumnOfEveryRow) {
@@ -187,8 +161,9 @@ TEST(PartitionsVsDistances, WritesOneColumnOfEveryRow) {
     EXPECT_EQ(table.rows[2], table.rows[1]);
 
     RealData short_table(2);
-    expect_size_error([&] { phylo::partitions::partitions_vs_distances(set, five, 1, short_table); },
-                      "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR", "phylo-taxonomy:992");
+    EXPECT_EQ(
+        failure_of<phylo::SizeError>([&] { phylo::partitions::partitions_vs_distances(set, five, 1, short_table); }),
+        "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:992");
 }
 
 // Objects A..D; the second matrix names them a2..d2 and lists them as c2, a2,
@@ -227,39 +202,24 @@ TEST(PartitionsVsDistancesOnSecondMatrices, CountsGroupsThenRatesEachMatrix) {
     EXPECT_EQ(table.rows[1], (std::vector<double>{1.0, -1.0}));
 }
 
-TEST(PartitionsVsDistancesOnSecondMatrices, RefusesShapesThatDisagree) {
+TEST(PartitionsVsDistancesOnSecondMatrices, RefusesShapesThatDisagreeAndMissingNames) {
     const std::vector<Squared> seconds = {second_matrix()};
     const PartitionSet set = make_set({{0, 0, 1, 1}});
     const phylo::Labels objects = {"A", "B", "C", "D"};
-    RealData table(1);
-    const std::string names = "PHYLO.GROUP_NAMES.SIZE_ERROR";
-    const phylo::Labels three = {"A", "B", "C"};
-    expect_size_error([&] { phylo::partitions::partitions_vs_distances(set, three, name_table, seconds, table); }, names,
-                      "phylo-taxonomy:1038");
-    const GroupNameTable three_columns = {name_table[0], name_table[1], name_table[1]};
-    expect_size_error([&] { phylo::partitions::partitions_vs_distances(set, objects, three_columns, seconds, table); },
-                      names, "phylo-taxonomy:1038");
-    const GroupNameTable ragged = {name_table[0], {"a2", "b2", "c2"}};
-    expect_size_error([&] { phylo::partitions::partitions_vs_distances(set, objects, ragged, seconds, table); }, names,
-                      "phylo-taxonomy:1038");
-    const PartitionSet none;
-    expect_size_error([&] { phylo::partitions::partitions_vs_distances(none, objects, name_table, seconds, table); },
-                      names, "phylo-taxonomy:1038");
-    RealData two(2);
-    expect_size_error([&] { phylo::partitions::partitions_vs_distances(set, objects, name_table, seconds, two); },
-                      "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR", "phylo-taxonomy:1040");
-}
-
-TEST(PartitionsVsDistancesOnSecondMatrices, FailsOnANameMissingFromTheSecondMatrix) {
-    const std::vector<Squared> seconds = {second_matrix()};
-    const GroupNameTable misnamed = {name_table[0], {"a2", "b2", "c2", "e2"}};
-    RealData table(1);
-    try {
-        phylo::partitions::partitions_vs_distances(make_set({{0, 0, 1, 1}}), name_table[0], misnamed, seconds, table);
-        ADD_FAILURE() << "no failure";
-    } catch (const phylo::ContainerError& e) {
-        EXPECT_EQ(std::string(e.what()), "no element available because key not in map");
-    }
+    auto failure = [&](const PartitionSet& partitions, const phylo::Labels& labels, const GroupNameTable& names,
+                       std::size_t rows) {
+        RealData table(rows);
+        return failure_of(
+            [&] { phylo::partitions::partitions_vs_distances(partitions, labels, names, seconds, table); });
+    };
+    const std::string names = "PHYLO.GROUP_NAMES.SIZE_ERROR: phylo-taxonomy:1038";
+    EXPECT_EQ(failure(set, {"A", "B", "C"}, name_table, 1), names);
+    EXPECT_EQ(failure(set, objects, {name_table[0], name_table[1], name_table[1]}, 1), names);
+    EXPECT_EQ(failure(set, objects, {name_table[0], {"a2", "b2", "c2"}}, 1), names);
+    EXPECT_EQ(failure({}, objects, name_table, 1), names);
+    EXPECT_EQ(failure(set, objects, name_table, 2), "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:1040");
+    EXPECT_EQ(failure(set, objects, {name_table[0], {"a2", "b2", "c2", "e2"}}, 1),
+              "container error: no element available because key not in map");
 }
 
 }  // namespace

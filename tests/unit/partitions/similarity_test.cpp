@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "literal/contingency.hpp"
 #include "phylo/errors.hpp"
+#include "random_matrices.hpp"
+#include "test_support.hpp"
 
 namespace phylo::partitions {
 namespace {
@@ -29,16 +35,7 @@ double entropy(std::initializer_list<double> shares) {
     return h;
 }
 
-template <class F>
-void expect_size_error(F call, const char* condition, const char* message) {
-    try {
-        call();
-        ADD_FAILURE() << "no SizeError";
-    } catch (const SizeError& e) {
-        EXPECT_EQ(e.heading(), condition);
-        EXPECT_STREQ(e.what(), message);
-    }
-}
+using tarvix_test::failure_of;
 
 // ---------------------------------------------------------------------------
 
@@ -75,13 +72,6 @@ TEST(PartitionMeasures, OneGroupHasZeroEntropyOnlyWhenNTimesItsReciprocalIsOne) 
 
 // ---------------------------------------------------------------------------
 
-TEST(PartitionsMeasures, CountsPairsInBothAndJointEntropy) {
-    // Cells: (0,0) = {0,1}, (1,1) = {2,3}, (1,2) = {4}.
-    const auto joint = partitions_measures({0, 0, 1, 1, 1}, {0, 0, 1, 1, 2}, 2, 3);
-    EXPECT_EQ(joint.pairs_in_both, 2);
-    EXPECT_DOUBLE_EQ(joint.joint_entropy, entropy({0.4, 0.4, 0.2}));
-}
-
 TEST(PartitionsMeasures, ACellHoldingEveryObjectCountsAsCertain) {
     const auto joint = partitions_measures(*all_in_one(49), *all_in_one(49), 1, 1);
     EXPECT_EQ(joint.pairs_in_both, 49 * 48 / 2);
@@ -90,8 +80,10 @@ TEST(PartitionsMeasures, ACellHoldingEveryObjectCountsAsCertain) {
 }
 
 TEST(PartitionsMeasures, RejectsDifferentLengthsAndNumbersOutsideTheGroups) {
-    expect_size_error([] { partitions_measures({0, 0}, {0, 0, 0}, 1, 1); }, size_error::count_chars,
-                      "phylo-taxonomy:454");
+    EXPECT_EQ(failure_of<SizeError>([] {
+                  partitions_measures({0, 0}, {0, 0, 0}, 1, 1);
+              }),
+              "PHYLO.COUNT_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:454");
     EXPECT_THROW(partitions_measures({0, 2}, {0, 0}, 2, 1), IndexError);
     EXPECT_THROW(partitions_measures({0, 1}, {0, -1}, 2, 1), IndexError);
 }
@@ -102,32 +94,11 @@ TEST(PartitionsMeasures, RejectsDifferentLengthsAndNumbersOutsideTheGroups) {
 TEST(PartitionsMeasures, AgreesWithADenseTableAndAPairLoop) {
     std::mt19937 random(7);
     for (const auto [n, g1, g2] : {std::array<int, 3>{300, 7, 40}, {300, 150, 200}, {60, 60, 3}}) {
-        std::uniform_int_distribution<int> first_group(0, g1 - 1);
-        std::uniform_int_distribution<int> second_group(0, g2 - 1);
-        Partition first(static_cast<std::size_t>(n));
-        Partition second(static_cast<std::size_t>(n));
-        for (int k = 0; k < n; ++k) {
-            // The first g objects cover every group so the numbering has no gap.
-            first[k] = k < g1 ? k : first_group(random);
-            second[k] = k < g2 ? k : second_group(random);
-        }
-        std::vector<std::vector<std::int64_t>> dense(g1, std::vector<std::int64_t>(g2, 0));
-        for (int k = 0; k < n; ++k) ++dense[first[k]][second[k]];
-        double expected_entropy = 0.0;
-        for (const auto& row : dense) {
-            for (const std::int64_t cell : row) {
-                if (cell == 0) continue;
-                const double p = static_cast<double>(cell) * (1.0 / n);
-                expected_entropy = expected_entropy - p * std::log(p);
-            }
-        }
-        std::int64_t expected_pairs = 0;
-        for (int k = 0; k < n; ++k) {
-            for (int l = k + 1; l < n; ++l) expected_pairs += first[k] == first[l] && second[k] == second[l];
-        }
+        const Partition first = tarvix_test::random_partition(random, n, g1, true);
+        const Partition second = tarvix_test::random_partition(random, n, g2, true);
         const auto joint = partitions_measures(first, second, g1, g2);
-        EXPECT_EQ(joint.pairs_in_both, expected_pairs);
-        EXPECT_EQ(joint.joint_entropy, expected_entropy);
+        EXPECT_EQ(joint.pairs_in_both, tarvix_test::literal_pair_counts(first, second).both);
+        EXPECT_EQ(joint.joint_entropy, tarvix_test::literal_joint_entropy(first, second, g1, g2));
     }
 }
 
@@ -176,8 +147,8 @@ TEST(PartitionSimilarities, MeansRunOverReferencePositionsIncludingRepeatedOnes)
 }
 
 TEST(PartitionSimilarities, ExtremePartitions) {
-    const RealData table = partition_similarities({all_in_one(5), singletons(5), all_in_one(5)},
-                                                  {all_in_one(5), singletons(5)});
+    const RealData table =
+        partition_similarities({all_in_one(5), singletons(5), all_in_one(5)}, {all_in_one(5), singletons(5)});
     // One group against one group: q = N - N = 0 gives M = 1; H1 = H2 = H12 = 0
     // gives S = 0 / 0.
     EXPECT_TRUE(std::isnan(table.rows[0][1]));
@@ -194,7 +165,8 @@ TEST(PartitionSimilarities, ExtremePartitions) {
     // The same shape in another object gives the same values, NaN included.
     ASSERT_EQ(table.rows[2].size(), table.rows[0].size());
     for (std::size_t k = 0; k < table.rows[0].size(); ++k) {
-        EXPECT_TRUE(table.rows[2][k] == table.rows[0][k] || (std::isnan(table.rows[2][k]) && std::isnan(table.rows[0][k])));
+        EXPECT_TRUE(table.rows[2][k] == table.rows[0][k] ||
+                    (std::isnan(table.rows[2][k]) && std::isnan(table.rows[0][k])));
     }
 }
 
@@ -204,6 +176,25 @@ TEST(PartitionSimilarities, SharedInformationOfOneGroupOf49IsInfinite) {
     const RealData table = partition_similarities({all_in_one(49)}, {all_in_one(49)});
     EXPECT_EQ(table.rows[0][1], INFINITY);
     EXPECT_EQ(table.rows[0][2], 1.0);
+}
+
+TEST(PartitionSimilarities, EntropiesAddTheGroupsInAscendingNumberFromPositiveZero) {
+    // All six objects together against the reference {A}{BC}{DEF}. One group
+    // of six: 6 x (1/6) = 1 - 2^-54 rounds to 1, so H1 = +0. The joint table
+    // has one row (the tested partition's), whose cells are the reference's
+    // groups in ascending number: H12 adds the same terms in the same order
+    // as H2, so S = (+0 + H2 - H12) / H12 is +0 exactly.
+    const double sixth = 1.0 / 6;
+    ASSERT_EQ(6 * sixth, 1.0);
+    const double ascending = entropy({1 * sixth, 2 * sixth, 3 * sixth});
+    // From the largest group down H2 ends one unit lower, and S would be
+    // -2.2e-16, written -0.00000000.
+    const double descending = entropy({3 * sixth, 2 * sixth, 1 * sixth});
+    ASSERT_LT((0.0 + descending - ascending) / ascending, 0.0);
+
+    const RealData table = partition_similarities({all_in_one(6)}, {part({0, 1, 1, 2, 2, 2})});
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(table.rows[0][1]), std::bit_cast<std::uint64_t>(+0.0));
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(table.rows[0][4]), std::bit_cast<std::uint64_t>(+0.0));  // the mean
 }
 
 TEST(PartitionSimilarities, OneObjectGivesNotANumberWithoutFailing) {
@@ -216,15 +207,17 @@ TEST(PartitionSimilarities, RejectsShapesBeforeTouchingTheTable) {
     RealData table(1);
     table.rows[0] = {42.0};
     auto expect_548 = [&](const PartitionSet& tested, const PartitionSet& references) {
-        expect_size_error([&] { partition_similarities(tested, references, table); }, size_error::refno_chars,
-                          "phylo-taxonomy:548");
+        EXPECT_EQ(failure_of<SizeError>([&] { partition_similarities(tested, references, table); }),
+                  "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:548");
     };
     expect_548({part({0, 0, 1, 1, 1}), part({0, 0})}, five);
     expect_548(five, {part({0, 0, 1, 1, 1}), part({0})});
     expect_548(five, {part({0, 1, 2, 3})});
     expect_548({part({})}, {part({})});
-    expect_size_error([&] { partition_similarities({five[0], five[0]}, five, table); }, size_error::real_chars,
-                      "phylo-taxonomy:550");
+    EXPECT_EQ(failure_of<SizeError>([&] {
+                  partition_similarities({five[0], five[0]}, five, table);
+              }),
+              "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:550");
     EXPECT_THROW(partition_similarities({}, five, table), IndexError);
     EXPECT_THROW(partition_similarities({nullptr}, five, table), IndexError);
     EXPECT_EQ(table.rows[0], std::vector<double>{42.0});
@@ -262,7 +255,8 @@ TEST(NewPartitionSimilarities, FourCountsAndWeightedCounts) {
     EXPECT_DOUBLE_EQ(row[2], 6.0 / 11);
     EXPECT_EQ(row[3], row[1]);
     EXPECT_EQ(row[4], row[2]);
-    EXPECT_EQ((std::vector<double>(row.begin() + 5, row.end())), (std::vector<double>(row.begin() + 1, row.begin() + 5)));
+    EXPECT_EQ((std::vector<double>(row.begin() + 5, row.end())),
+              (std::vector<double>(row.begin() + 1, row.begin() + 5)));
 
     // Weight 0 drops C: (6, 0, 0, 2): RI 1, X = 24, Y = 40, E = 0.625, ARI 1.
     row = variant_row(tested, reference, 0.0);
@@ -310,30 +304,16 @@ TEST(NewPartitionSimilarities, ComparesNumbersByEqualityOnly) {
 
 TEST(NewPartitionSimilarities, AgreesWithALoopOverAllPairs) {
     std::mt19937 random(11);
-    std::uniform_int_distribution<int> group(0, 9);
-    Partition tested(200);
-    Partition reference(200);
-    for (std::size_t k = 0; k < tested.size(); ++k) {
-        tested[k] = group(random);
-        reference[k] = group(random) / 3;
-    }
-    std::int64_t apart = 0, reference_only = 0, tested_only = 0, both = 0;
-    for (std::size_t k = 0; k < tested.size(); ++k) {
-        for (std::size_t l = k + 1; l < tested.size(); ++l) {
-            const bool t = tested[k] == tested[l];
-            const bool r = reference[k] == reference[l];
-            apart += !t && !r;
-            reference_only += !t && r;
-            tested_only += t && !r;
-            both += t && r;
-        }
-    }
-    const double total = static_cast<double>(apart + reference_only + tested_only + both);
-    const auto row = variant_row(std::make_shared<const Partition>(tested),
-                                 std::make_shared<const Partition>(reference), 0.0);
+    const Partition tested = tarvix_test::random_partition(random, 200, 10, true);
+    Partition reference = tarvix_test::random_partition(random, 200, 10, true);
+    for (GroupNumber& g : reference) g /= 3;
+    const auto c = tarvix_test::literal_pair_counts(tested, reference);
+    const double total = static_cast<double>(c.apart + c.second_only + c.first_only + c.both);
+    const auto row =
+        variant_row(std::make_shared<const Partition>(tested), std::make_shared<const Partition>(reference), 0.0);
     EXPECT_EQ(row[0], 10.0);
-    EXPECT_EQ(row[1], static_cast<double>(apart + both) / total);
-    EXPECT_EQ(row[3], static_cast<double>(apart + both) / static_cast<double>(apart + reference_only + both));
+    EXPECT_EQ(row[1], static_cast<double>(c.apart + c.both) / total);
+    EXPECT_EQ(row[3], static_cast<double>(c.apart + c.both) / static_cast<double>(c.apart + c.second_only + c.both));
 }
 
 TEST(NewPartitionSimilarities, WeightedCountsBeyond64BitsStopTheRun) {
@@ -351,13 +331,17 @@ TEST(NewPartitionSimilarities, WeightedCountsBeyond64BitsStopTheRun) {
 TEST(NewPartitionSimilarities, RejectsShapes) {
     const PartitionSet three = {part({0, 0, 1})};
     RealData table(1);
-    expect_size_error([&] { new_partition_similarities({part({0, 0, 1}), part({0})}, three, table, 1.0); },
-                      size_error::refno_chars, "phylo-taxonomy:811");
-    expect_size_error([&] { new_partition_similarities(three, {part({0, 1})}, table, 1.0); },
-                      size_error::refno_chars, "phylo-taxonomy:811");
+    EXPECT_EQ(failure_of<SizeError>([&] {
+                  new_partition_similarities({part({0, 0, 1}), part({0})}, three, table, 1.0);
+              }),
+              "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:811");
+    EXPECT_EQ(failure_of<SizeError>([&] {
+                  new_partition_similarities(three, {part({0, 1})}, table, 1.0);
+              }),
+              "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:811");
     RealData two(2);
-    expect_size_error([&] { new_partition_similarities(three, three, two, 1.0); }, size_error::real_chars,
-                      "phylo-taxonomy:813");
+    EXPECT_EQ(failure_of<SizeError>([&] { new_partition_similarities(three, three, two, 1.0); }),
+              "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:813");
     EXPECT_THROW(new_partition_similarities({part({})}, {part({})}, table, 1.0), IndexError);
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "phylo/errors.hpp"
+#include "test_support.hpp"
 
 namespace phylo::partitions {
 namespace {
@@ -150,19 +151,10 @@ TEST(Best, ColumnWiseFormPairsEveryColumnWithItsPosition) {
 TEST(Best, Failures) {
     const std::vector<std::vector<double>> rows = {{1, 2}, {3}};
     const std::vector<double> one = {0.1};
-    try {
-        best(rows, 0, one, true);
-        ADD_FAILURE() << "no SizeError";
-    } catch (const SizeError& e) {
-        EXPECT_EQ(e.heading(), size_error::real_chars);
-        EXPECT_STREQ(e.what(), "generic_float_functions:394 instantiated at phylo:240");
-    }
-    try {
-        best(rows, one, true);
-        ADD_FAILURE() << "no SizeError";
-    } catch (const SizeError& e) {
-        EXPECT_STREQ(e.what(), "generic_float_functions:445 instantiated at phylo:240");
-    }
+    EXPECT_EQ(tarvix_test::failure_of<SizeError>([&] { best(rows, 0, one, true); }),
+              "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: generic_float_functions:394 instantiated at phylo:240");
+    EXPECT_EQ(tarvix_test::failure_of<SizeError>([&] { best(rows, one, true); }),
+              "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: generic_float_functions:445 instantiated at phylo:240");
     const std::vector<double> two = {0.1, 0.2};
     EXPECT_THROW(best(rows, 1, two, true), IndexError);
     EXPECT_THROW(best(rows, two, true), IndexError);

@@ -3,17 +3,13 @@
 // extraction and the batched pair consumption against a literal version.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdint>
-#include <limits>
 #include <random>
-#include <string>
 #include <vector>
 
+#include "literal/qt_series.hpp"
 #include "phylo/errors.hpp"
-#include "phylo/heap_sort.hpp"
-#include "phylo/series/pair_list.hpp"
 #include "phylo/series/qt_series.hpp"
+#include "random_matrices.hpp"
 #include "test_support.hpp"
 
 namespace {
@@ -22,93 +18,16 @@ using phylo::BooleMatrix;
 using phylo::Partition;
 using phylo::PartitionSet;
 using phylo::RealMatrix;
-using phylo::series::PairwiseDistance;
+using namespace tarvix_test;
 
-using tarvix_test::from_upper;
-
-// A threshold graph from its edges.
-BooleMatrix graph(std::size_t n, const std::vector<std::pair<int, int>>& edges) {
-    BooleMatrix a(n, false);
-    for (std::size_t i = 0; i < n; ++i) a.set(i, i, true);
-    for (auto [i, j] : edges) {
-        a.set(static_cast<std::size_t>(i), static_cast<std::size_t>(j), true);
-        a.set(static_cast<std::size_t>(j), static_cast<std::size_t>(i), true);
-    }
-    return a;
-}
+// A threshold graph (every object linked to itself) from its edges.
+BooleMatrix graph(std::size_t n, const Edges& edges) { return graph_with(n, edges, true); }
 
 PartitionSet qt(const RealMatrix& d, std::size_t count, double start, double step, bool row_sums = false) {
     PartitionSet result(count);
     phylo::series::qt_series(d, row_sums, result, start, step);
     return result;
 }
-
-// ---------------------------------------------------------------------------
-// The literal extraction on the twin matrix C, and the literal series on the
-// literal pair list, kept as the reference.
-
-Partition literal_do_qt(const BooleMatrix& a) {
-    const std::size_t n = a.size();
-    std::vector<std::vector<bool>> c(n, std::vector<bool>(n, false));
-    for (std::size_t i = 0; i < n; ++i) c[i][i] = true;
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = i + 1; j < n; ++j) {
-            bool twins = a(i, j);
-            for (std::size_t k = 0; k < n && twins; ++k) twins = a(i, k) == a(j, k);
-            c[i][j] = c[j][i] = twins;
-        }
-    Partition groups(n, -1);
-    for (int group = 0;; ++group) {
-        std::size_t b = 0, best = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            std::size_t count = 0;
-            for (std::size_t k = 0; k < n; ++k) count += c[i][k];
-            if (count > best) best = count, b = i;
-        }
-        if (best == 0) break;
-        for (std::size_t j = 0; j < n; ++j) {
-            if (!c[j][j] || !a(j, b) || c[j][b]) continue;
-            bool ok = true;
-            for (std::size_t k = 0; k < n && ok; ++k)
-                if (c[k][b]) ok = a(j, k);
-            c[j][b] = c[b][j] = ok;
-        }
-        for (std::size_t k = 0; k < n; ++k)
-            if (c[k][b]) {
-                groups[k] = group;
-                c[k].assign(n, false);
-            }
-        for (std::size_t k = 0; k < n; ++k) c[k][b] = false;
-    }
-    return groups;
-}
-
-PartitionSet literal_qt(const RealMatrix& d, bool row_sums, std::size_t count, double start, double step) {
-    const std::size_t n = d.size();
-    const std::vector<PairwiseDistance> list = tarvix_test::literal_pairwise(d, row_sums);
-
-    BooleMatrix a(n, false);
-    for (std::size_t i = 0; i < n; ++i) a.set(i, i, true);
-    PartitionSet result(count);
-    std::size_t pos = 0;
-    double t = start;
-    for (std::size_t k = 0; k < count; ++k, t += step) {
-        bool consumed = false;
-        for (; pos < list.size() && !(list[pos].distance > t); ++pos, consumed = true) {
-            a.set(static_cast<std::size_t>(list[pos].first), static_cast<std::size_t>(list[pos].second), true);
-            a.set(static_cast<std::size_t>(list[pos].second), static_cast<std::size_t>(list[pos].first), true);
-        }
-        if (k > 0 && !consumed) {
-            result[k] = result[k - 1];
-            continue;
-        }
-        auto groups = std::make_shared<Partition>(literal_do_qt(a));
-        result[k] = k > 0 && *groups == *result[k - 1] ? result[k - 1] : groups;
-    }
-    return result;
-}
-
-// ---------------------------------------------------------------------------
 
 TEST(DoQt, GrowsTheSeedByObjectsJoinedToEveryMember) {
     // d(0,1) = d(1,2) = 1, d(0,2) = 2 at threshold 1: no twins, object 0
@@ -124,8 +43,7 @@ TEST(DoQt, SeedsWithTheMostTwinsLowestFirstAndNumbersInExtractionOrder) {
     // Twins {2, 3} and {4, 5} tie at two, 0 and 1 have none; the lower pair
     // seeds first. Object 1, joined to 2 and 3 (and to 0), joins their
     // group; 0 is left alone and comes last.
-    EXPECT_EQ(phylo::series::do_qt(graph(6, {{2, 3}, {4, 5}, {1, 2}, {1, 3}, {0, 1}})),
-              (Partition{2, 0, 0, 0, 1, 1}));
+    EXPECT_EQ(phylo::series::do_qt(graph(6, {{2, 3}, {4, 5}, {1, 2}, {1, 3}, {0, 1}})), (Partition{2, 0, 0, 0, 1, 1}));
 }
 
 TEST(DoQt, GrowsInAscendingOrderAgainstTheMembersSoFar) {
@@ -140,26 +58,16 @@ TEST(DoQt, AgreesWithTheLiteralExtractionOnRandomGraphs) {
     std::mt19937 random(3);
     for (int round = 0; round < 200; ++round) {
         const std::size_t n = 1 + random() % 140;
-        const double density = (random() % 100) / 100.0;
-        BooleMatrix a(n, false);
-        for (std::size_t i = 0; i < n; ++i) a.set(i, i, true);
-        for (std::size_t i = 0; i < n; ++i)
-            for (std::size_t j = i + 1; j < n; ++j)
-                if ((random() % 1000) / 1000.0 < density) {
-                    a.set(i, j, true);
-                    a.set(j, i, true);
-                }
+        BooleMatrix a = random_graph(random, n, (random() % 100) / 100.0, true);
         // Copies of some rows make twins.
         for (std::size_t copies = random() % 4; copies > 0 && n > 2; --copies) {
             const std::size_t from = random() % n, to = random() % n;
             if (from == to) continue;
             for (std::size_t k = 0; k < n; ++k) {
-                const bool joined = k == to ? true : k == from ? true : a(from, k);
+                const bool joined = k == to || k == from || a(from, k);
                 a.set(to, k, joined);
                 a.set(k, to, joined);
             }
-            a.set(from, to, true);
-            a.set(to, from, true);
         }
         EXPECT_EQ(literal_do_qt(a), phylo::series::do_qt(a)) << "round " << round;
     }
@@ -200,14 +108,10 @@ TEST(QtSeries, OneObjectAndRangeErrors) {
 
 TEST(QtSeries, AgreesWithTheLiteralSeriesOnRandomMatrices) {
     std::mt19937 random(4);
-    std::uniform_real_distribution<double> uniform(0.0, 1.0);
     for (int round = 0; round < 12; ++round) {
-        const std::size_t n = 10 + 6 * static_cast<std::size_t>(round);
-        RealMatrix d(n, 0.0);
-        for (std::size_t i = 0; i < n; ++i)
-            for (std::size_t k = 0; k < n; ++k)
-                if (i != k) d(i, k) = round % 2 == 0 ? uniform(random) : std::round(uniform(random) * 8) / 8;
-        if (round % 3 == 2) d(1, 5) = std::numeric_limits<double>::quiet_NaN();
+        MatrixKind kind = (round % 2 == 0 ? MatrixKind::tie_free() : MatrixKind::chance_ties()).independent_lower();
+        if (round % 3 == 2) kind = kind.with_nan(MatrixKind::Place::above_diagonal);
+        const RealMatrix d = random_matrix(random, 10 + 6 * static_cast<std::size_t>(round), kind);
         for (bool row_sums : {false, true}) {
             const PartitionSet expected = literal_qt(d, row_sums, 21, 0.0, 0.05);
             const PartitionSet actual = qt(d, 21, 0.0, 0.05, row_sums);
