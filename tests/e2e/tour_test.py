@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Runs the README's Cupriavidus tour exactly as printed and checks what the
-README says it finds.
+"""Runs the README's first command and its Cupriavidus tour exactly as
+printed and checks what the README says they print and find.
 
 The commands are the shell block that follows the tour's marker comment in
 README.md. They run in a scratch folder that holds `build/` (links to the
@@ -130,6 +130,39 @@ def one_to_one(clusters, names):
     return sum(members(g, names) in cluster_sets for g in set(names.values()))
 
 
+def read_square(path):
+    """An extended PHYLIP matrix: the count, then a label and n distances a row."""
+    with open(path) as f:
+        rows = [line.split() for line in f.read().splitlines()[1:] if line.strip()]
+    return [row[0] for row in rows], [[float(x) for x in row[1:]] for row in rows]
+
+
+def check_first_report(readme, examples, tarvix):
+    """The first command of the README prints the report that its tour quotes,
+    and the README's account of that report holds: each best threshold is
+    the middle of the run of thresholds reaching the best Rand index, and the
+    genus run is cut by -a 0.2."""
+    first = readme.split('```sh\n', 1)[1].splitlines()[0].split(' && ')[-1]
+    check(first == 'build/tarvix -o examples/taxa30_ref.txt -a 0.3 -s 0.01 examples/taxa30.dst',
+          'the README begins with the optimisation of the example data')
+    quoted = re.search(r'### Reading the first report\n.*?```\n(.*?)```', readme, re.S).group(1)
+    p = subprocess.run([os.path.abspath(tarvix)] + first.split()[1:],
+                       cwd=os.path.dirname(os.path.abspath(examples)), stdout=subprocess.PIPE)
+    check(p.returncode == 0 and p.stdout.decode() == quoted + '\n', 'the first report as the README quotes it')
+    labels, dist = read_square(os.path.join(examples, 'taxa30.dst'))
+    with open(os.path.join(examples, 'taxa30_ref.txt')) as f:
+        reference = {row[0]: row[1:] for row in (line.split('\t') for line in f.read().splitlines())}
+    everyone = list(range(len(labels)))
+    for column, runs in ((0, {30: ('0.03', '0.08'), 20: ('0.03', '0.08')}),
+                         (1, {30: ('0.09', '0.25'), 20: ('0.09', '0.20')})):
+        names = {i: reference[labels[i]][column] for i in everyone}
+        for count, run in runs.items():
+            _, low, high = best_run(dist, names, everyone, thresholds(0.01, count), 0)
+            check(('%.2f' % low, '%.2f' % high) == run, 'the run of partition %d up to %d steps' % (column, count))
+    for figure in ('from 0.03 to 0.08', 'from 0.09 to 0.25', '(0.09 + 0.2) / 2 = 0.145'):
+        check(figure in readme, 'the README quotes ' + figure)
+
+
 # The programs' outputs
 
 def table(text):
@@ -153,6 +186,7 @@ def main():
     args = parser.parse_args()
     with open(args.readme) as f:
         readme = f.read()
+    check_first_report(readme, args.examples, args.tarvix)
     commands = tour_commands(readme)
 
     # The installed-copy script runs the same commands.
