@@ -196,7 +196,7 @@ constexpr HelpRow help_rows[] = {
     {"-x",      "extended PHYLIP input layout",       "on",        ""},
     {"-p",      "PHYLIP input layout",                "off",       ""},
     {"-t",      "tab-separated input layout",         "off",       ""},
-    {"-v",      "every threshold, every replicate",   "off",       ""},
+    {"-v",      "verbose: whole tables (-o, -h, -j)", "off",       ""},
     {"-1 REAL", "four-count indices, this weight",    "unset",     "0 .. 1"},
     {"-n INT",  "jackknife replicates",               "100",       "1 or more"},
     {"-k REAL", "share of taxa deleted per replicate", "1/e=0.368", "0 .. 1"},
