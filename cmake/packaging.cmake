@@ -52,6 +52,12 @@ endif()
 # The example data, so that the manual's examples run as printed.
 install(FILES examples/taxa30.dst examples/taxa30.phy examples/taxa30.tab examples/taxa30_ref.txt
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+# The real-data tour: fastANI's matrix of 33 Cupriavidus genomes, their
+# deposited names, the data's own licence and the tour as a script.
+install(FILES examples/cupriavidus/fastani_result.matrix examples/cupriavidus/species.tsv
+              examples/cupriavidus/LICENSE examples/cupriavidus/README.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples/cupriavidus)
+install(PROGRAMS examples/cupriavidus/tour.sh DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples/cupriavidus)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # Debian's documentation files: the machine-readable copyright file (the

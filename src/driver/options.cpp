@@ -171,6 +171,98 @@ std::string usage_text(const std::string& command) {
            "\n";
 }
 
+namespace {
+
+// One line of the option table of the help; a second meaning line, when
+// given, goes under the first.
+struct HelpRow {
+    const char* option;
+    const char* meaning;
+    const char* default_value;
+    const char* accepted;
+    const char* more = "";
+};
+
+// clang-format off
+constexpr HelpRow help_rows[] = {
+    {"-i REAL", "minimum threshold",                  "0",         "0 or more"},
+    {"-a REAL", "maximum threshold",                  "0",         "0 or more"},
+    {"-s REAL", "step between thresholds",            "0.01",      "above 0"},
+    {"-f REAL", "fraction of links for a fusion",     "0",         "-1 .. 1",
+                "(0 single, 1 complete linkage; below 0 cliques)"},
+    {"-q",      "order equal distances by row sums",  "off",       ""},
+    {"-y",      "shortest paths in the relative",     "off",       "",
+                "neighbourhood graph, before clustering"},
+    {"-x",      "extended PHYLIP input layout",       "on",        ""},
+    {"-p",      "PHYLIP input layout",                "off",       ""},
+    {"-t",      "tab-separated input layout",         "off",       ""},
+    {"-v",      "verbose: whole tables (-o, -h, -j)", "off",       ""},
+    {"-1 REAL", "four-count indices, this weight",    "unset",     "0 .. 1"},
+    {"-n INT",  "jackknife replicates",               "100",       "1 or more"},
+    {"-k REAL", "share of taxa deleted per replicate", "1/e=0.368", "0 .. 1"},
+    {"-w INT",  "jackknife random seed",              "12051973",  "32-bit"},
+    {"-b INT",  "guide graph: 0 NNG, 1 MST, 2 RNG,",  "2",         "0 .. 6",
+                "3 GG, 4 RNG_SOIG, 5 SOIG, 6 MSN"},
+    {"-z INT",  "trimming: 0 none, 1 Z_SCORE",        "0",         "0 .. 1"},
+    {"-u INT",  "long-edge rule: 0 off, 1 on",        "1",         "0 .. 1"},
+    {"-m INT",  "merge: 0 MAXIMUM, 1 MAX_MIN, 2 none",  "2",         "0 .. 2"},
+};
+// clang-format on
+
+std::string padded(std::string text, std::size_t width) {
+    if (text.size() < width) text.resize(width, ' ');
+    return text;
+}
+
+std::string option_table() {
+    std::string table = padded("Options", 50) + padded("default", 12) + "accepted\n";
+    for (const HelpRow& row : help_rows) {
+        std::string line = "  " + padded(row.option, 10) + padded(row.meaning, 38) +
+                           padded(row.default_value, 12) + row.accepted;
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        table += line + "\n";
+        if (*row.more) table += std::string(12, ' ') + row.more + "\n";
+    }
+    return table;
+}
+
+}  // namespace
+
+// The help: what every option sets, with its default and the values it
+// accepts, the run modes and the option that selects each, and a few runs on
+// the example data; within 80 columns.
+std::string help_text(const std::string& command) {
+    return "Usage: " + command + " [options] inputfile(s)\n"
+           "\n"
+           "Clusters the taxa of distance matrices by threshold clustering and rates the\n"
+           "clusterings. Each input (- for standard input) may hold several matrices;\n"
+           "reports go to standard output. The leftmost occurrence of an option decides\n"
+           "its value, the leftmost mode option the run mode. FILE is a partition file\n"
+           "(label, then one group name per partition, tab-separated; - for stdin).\n"
+           "\n"
+           "Run modes:\n"
+           "  (none)    the clusters at the minimum threshold -i and their qualities\n"
+           "  -o FILE   best threshold of each index against FILE's partitions\n"
+           "  -d M2     with -o NAMES: best threshold by the Calinski-Harabasz criterion\n"
+           "            on matrix M2 (NAMES: each label, tab, its label in M2)\n"
+           "  -h        best threshold by that criterion on each matrix itself\n"
+           "  -j FILE   jackknife: the -o optimisation on replicates with taxa deleted\n"
+           "  -c FILE   qualities of the clusters of each partition of FILE\n"
+           "  -e FILE   qualities of FILE's first partition corrected by the distances\n"
+           "  -g FILE   clustering guided by each partition of FILE\n"
+           "  -r FILE   the inputs are partition files, compared with FILE's partitions\n"
+           "  -l        the labels of each matrix\n"
+           "\n" +
+           option_table() +
+           "\n"
+           "Examples (the data is in share/doc/tarvix/examples under the install prefix):\n"
+           "  tarvix -o taxa30_ref.txt -a 0.3 -s 0.01 taxa30.dst\n"
+           "  tarvix -j taxa30_ref.txt -n 100 -a 0.3 -s 0.01 taxa30.dst\n"
+           "  tarvix -o taxa30_ref.txt -a 0.3 -s 0.01 -v taxa30.dst | tarvix-plot > t.svg\n"
+           "\n"
+           "-h is the internal optimisation, not help. Everything in detail: man tarvix\n";
+}
+
 std::string version_line() { return "tarvix " TARVIX_VERSION "\n"; }
 
 void settle_threshold_range(Settings& s) {

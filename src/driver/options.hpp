@@ -23,6 +23,11 @@ CommandLine scan_options(std::vector<std::string> arguments);
 // The usage text, written when no input is named.
 std::string usage_text(const std::string& command);
 
+// The text of --help: every option with its default and accepted values, the
+// run modes, examples. Written to standard output; the usage text stays the
+// answer to a command line without input.
+std::string help_text(const std::string& command);
+
 // "tarvix 1.5" and a line end.
 std::string version_line();
 

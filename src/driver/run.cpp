@@ -59,7 +59,7 @@ int run_checked(const std::string& command, const std::vector<std::string>& argu
         return 0;
     }
     if (arguments.size() == 1 && arguments[0] == "--help") {
-        out.write(usage_text(command));
+        out.write(help_text(command));
         out.flush();
         return 0;
     }

@@ -108,3 +108,133 @@ TEST(Usage, NamesTheCommandAsInvoked) {
     EXPECT_EQ(text.rfind("\n./bin/tarvix optimizes linkage clustering\n\nVersion: 1.5\n\nUsage: ./bin/tarvix [options]", 0), 0u);
     EXPECT_NE(text.find("  -x  Distances are in extended PHYLIP format (default).\n\n"), std::string::npos);
 }
+
+namespace {
+
+// The help's line for an option: the line that begins with two blanks and
+// the option, as the option table and the run-mode table write them.
+std::string help_line(const std::string& help, const std::string& option) {
+    const std::string start = "\n  " + option + " ";
+    const std::size_t at = help.find(start);
+    if (at == std::string::npos) return "";
+    return help.substr(at + 1, help.find('\n', at + 1) - at - 1);
+}
+
+// The fields of an option-table line that are separated by two blanks or more.
+std::vector<std::string> columns(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && line[i] == ' ') ++i;
+        std::size_t end = line.find("  ", i);
+        if (end == std::string::npos) end = line.size();
+        if (end > i) fields.push_back(line.substr(i, end - i));
+        i = end;
+    }
+    return fields;
+}
+
+bool accepted(const std::string& option, const std::string& value) {
+    try {
+        scan({option, value, "in.dst"});
+        return true;
+    } catch (const phylo::OptionError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+TEST(Help, NamesEveryOptionOnALineOfItsOwn) {
+    const std::string help = tarvix::help_text("tarvix");
+    for (const char c : std::string("1abcdefghijklmnopqrstuvwxyz"))
+        EXPECT_NE(help_line(help, std::string("-") + c), "") << c;
+    EXPECT_EQ(help.rfind("Usage: tarvix [options] inputfile(s)\n", 0), 0u);
+    EXPECT_NE(help.find("man tarvix\n"), std::string::npos);
+}
+
+TEST(Help, FitsATerminal) {
+    const std::string help = tarvix::help_text("tarvix");
+    std::size_t lines = 0;
+    for (std::size_t start = 0; start < help.size(); ++lines) {
+        const std::size_t end = help.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << "the help ends without a line end";
+        EXPECT_LE(end - start, 80u) << help.substr(start, end - start);
+        start = end + 1;
+    }
+    EXPECT_LE(lines, 70u);
+}
+
+// The defaults the help shows are those a command line without the option
+// gets: a changed default must change the help too.
+TEST(Help, ShowsTheDefaultsTheScanGives) {
+    const std::string help = tarvix::help_text("tarvix");
+    const tarvix::Settings s = scan({"in.dst"}).settings;
+    const auto shown = [&](const std::string& option) {
+        const std::vector<std::string> fields = columns(help_line(help, option));
+        return fields.size() >= 3 ? fields[2] : std::string("(missing)");
+    };
+    EXPECT_EQ(shown("-i REAL"), "0");
+    EXPECT_EQ(s.minimum_threshold, 0.0);
+    EXPECT_EQ(shown("-a REAL"), "0");
+    EXPECT_EQ(s.maximum_threshold, 0.0);
+    EXPECT_EQ(shown("-s REAL"), "0.01");
+    EXPECT_EQ(s.step, 0.01);
+    EXPECT_EQ(shown("-f REAL"), "0");
+    EXPECT_EQ(s.fraction, 0.0);
+    EXPECT_EQ(shown("-k REAL"), "1/e=0.368");
+    EXPECT_EQ(s.deletion_fraction, 0.36787944117144233);
+    EXPECT_EQ(shown("-n INT"), "100");
+    EXPECT_EQ(s.replicates, 100);
+    EXPECT_EQ(shown("-w INT"), "12051973");
+    EXPECT_EQ(s.seed, 12051973);
+    EXPECT_EQ(shown("-b INT"), "2");
+    EXPECT_EQ(s.graph_kind, phylo::graph::GraphType::RNG);
+    EXPECT_EQ(shown("-z INT"), "0");
+    EXPECT_EQ(s.trimming, phylo::graph::TrimmingType::NONE);
+    EXPECT_EQ(shown("-u INT"), "1");
+    EXPECT_TRUE(s.long_edges);
+    EXPECT_EQ(shown("-m INT"), "2");
+    EXPECT_EQ(s.merging, phylo::graph::MergingType::NONE);
+    EXPECT_EQ(shown("-1 REAL"), "unset");
+    EXPECT_FALSE(s.index_variant.has_value());
+    EXPECT_EQ(shown("-x"), "on");
+    EXPECT_EQ(s.format, phylo::io::read::DistInputFormat::EXTENDED_PHYLIP);
+    for (const char* flag : {"-q", "-y", "-p", "-t", "-v"}) EXPECT_EQ(shown(flag), "off") << flag;
+    EXPECT_FALSE(s.row_sum_preordering || s.shortest_paths || s.verbose);
+}
+
+// Each range "a .. b" of the help holds at both ends and fails just outside.
+// A value -1 would reach the scan as the option -1, so -1 is written -1.0
+// and the integers' value below the range is -2.
+TEST(Help, RangesAreThoseTheScanChecks) {
+    const std::string help = tarvix::help_text("tarvix");
+    const struct {
+        const char* option;
+        const char* row;
+        const char* shown;
+        const char* inside_low;
+        const char* inside_high;
+        const char* below;
+        const char* above;
+    } ranges[] = {
+        {"-f", "-f REAL", "-1 .. 1", "-1.0", "1", "-1.001", "1.001"},
+        {"-k", "-k REAL", "0 .. 1", "0", "1", "-0.001", "1.001"},
+        {"-b", "-b INT", "0 .. 6", "0", "6", "-2", "7"},
+        {"-z", "-z INT", "0 .. 1", "0", "1", "-2", "2"},
+        {"-u", "-u INT", "0 .. 1", "0", "1", "-2", "2"},
+        {"-m", "-m INT", "0 .. 2", "0", "2", "-2", "3"},
+    };
+    for (const auto& r : ranges) {
+        const std::vector<std::string> fields = columns(help_line(help, r.row));
+        ASSERT_EQ(fields.size(), 4u) << r.row;
+        EXPECT_EQ(fields[3], r.shown) << r.row;
+        EXPECT_TRUE(accepted(r.option, r.inside_low)) << r.option;
+        EXPECT_TRUE(accepted(r.option, r.inside_high)) << r.option;
+        EXPECT_FALSE(accepted(r.option, r.below)) << r.option;
+        EXPECT_FALSE(accepted(r.option, r.above)) << r.option;
+    }
+    EXPECT_EQ(columns(help_line(help, "-n INT")).back(), "1 or more");
+    EXPECT_FALSE(accepted("-n", "0"));
+    EXPECT_TRUE(accepted("-n", "1"));
+}

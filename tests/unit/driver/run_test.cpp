@@ -1,6 +1,7 @@
 // The driver in process: each failure's line and exit status, and a report
 // that cannot be written.
 #include "driver/run.hpp"
+#include "driver/options.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -115,6 +116,22 @@ TEST(Run, WritesReportsToTheGivenOutput) {
     std::ostringstream usage;
     EXPECT_EQ(tarvix::run("my-tarvix", {"-v"}, out, usage), 1);
     EXPECT_EQ(usage.str().substr(0, 41), "\nmy-tarvix optimizes linkage clustering\n\n");
+}
+
+// --help alone answers on standard output with success; a command line
+// without input still gets the short usage text on standard error.
+TEST(Run, HelpGoesToStandardOutputAndTheUsageToStandardError) {
+    phylo::io::Output out;
+    std::ostringstream err;
+    EXPECT_EQ(tarvix::run("my-tarvix", {"--help"}, out, err), 0);
+    EXPECT_EQ(out.captured().rfind("Usage: my-tarvix [options] inputfile(s)\n", 0), 0u);
+    EXPECT_NE(out.captured().find("\n  -m INT "), std::string::npos);
+    EXPECT_EQ(err.str(), "");
+    phylo::io::Output none;
+    std::ostringstream usage;
+    EXPECT_EQ(tarvix::run("my-tarvix", {"-a", "0.3"}, none, usage), 1);
+    EXPECT_EQ(none.captured(), "");
+    EXPECT_EQ(usage.str(), tarvix::usage_text("my-tarvix"));
 }
 
 }  // namespace
