@@ -98,6 +98,18 @@ TEST(Interval, RanksRoundFromTheExactConfidence) {
     EXPECT_EQ(sample.front(), 10.0);
 }
 
+TEST(Interval, RanksOnAnExactHalfRoundAwayFromZero) {
+    // Confidence 0.5: a = 0.25 exactly. With ten values n a = 2.5 gives rank
+    // 3 (not 2, as rounding halves to even would) and n (1 - a) = 7.5 gives
+    // 8, rank 7; with two values 0.5 gives rank 1 and 1.5 gives 2, rank 1.
+    const auto ten = interval(std::vector<double>{10, 9, 8, 7, 6, 5, 4, 3, 2, 1}, 0.5);
+    EXPECT_EQ(ten.lower, 4.0);
+    EXPECT_EQ(ten.upper, 8.0);
+    const auto two = interval(std::vector<double>{2, 1}, 0.5);
+    EXPECT_EQ(two.lower, 2.0);
+    EXPECT_EQ(two.upper, 2.0);
+}
+
 TEST(Interval, Failures) {
     const std::vector<double> sample = {1, 2, 3};
     EXPECT_THROW(interval(sample, 1.5), RangeError);
