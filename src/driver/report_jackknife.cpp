@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "driver/diagnosis.hpp"
 #include "driver/report.hpp"
 #include "driver/series.hpp"
 #include "phylo/errors.hpp"
@@ -86,7 +87,7 @@ public:
         transform_if_asked(context_, matrix);
         {
             const phylo::PartitionSet references =
-                phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
+                reference_partitions(context_, matrix.labels);
             ProgressLine progress;
             phylo::jackknife::taxon_jackknife(matrix.matrix, s.row_sum_preordering, references, s.seed, replicates_,
                                              s.minimum_threshold, s.step, s.maximum_threshold, s.fraction,

@@ -1,6 +1,7 @@
 // The reports on partitions given in files: the guided clustering report
 // (-g), one group number per object and reference partition, and the
 // partition similarity report (-r), whose inputs are partition tables.
+#include "driver/diagnosis.hpp"
 #include "driver/report_modes.hpp"
 #include "driver/series.hpp"
 #include "phylo/errors.hpp"
@@ -24,7 +25,7 @@ public:
     void run_one(phylo::io::TextInput& input) override {
         const phylo::Squared matrix = read_matrix(context_, input);
         const Settings& s = context_.settings;
-        const phylo::PartitionSet references = phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
+        const phylo::PartitionSet references = reference_partitions(context_, matrix.labels);
         phylo::CountData groups(matrix.size());
         groups.labels = matrix.labels;
         for (const phylo::PartitionRef& reference : references) {
@@ -53,7 +54,7 @@ public:
         const phylo::GroupNameTable table = phylo::io::partition_file::get_transposed(input, '\t', '"');
         if (table.size() < 2) throw phylo::RangeError("the input partition table has no partition column");
         const phylo::PartitionSet tested = phylo::partitions::to_group_numbers(table.front(), table);
-        phylo::PartitionSet references = phylo::partitions::to_group_numbers(table.front(), context_.reference);
+        phylo::PartitionSet references = reference_partitions(context_, table.front(), "the input table");
         phylo::partitions::squeeze(references);
         phylo::RealData similarities(tested.size());
         phylo::partitions::fill(similarities.labels, 10, 1LL, 1LL);
