@@ -45,8 +45,12 @@ public:
 protected:
     // Fills similarities_ for one matrix.
     virtual void fill_similarities(phylo::Squared& matrix) = 0;
-    // How many header columns belong to one partition.
+    // How many header columns belong to one reference partition, and how
+    // many partitions lead the header (the blocks after them, such as the
+    // means over the partitions, are not checked); 0 partitions stand for
+    // one criterion over the whole header.
     virtual std::size_t columns_per_partition() const { return header_.size(); }
+    virtual std::size_t partitions() const { return 0; }
 
     const RunContext& context_;
     phylo::RealData similarities_;
@@ -64,8 +68,9 @@ private:
         }
         if (thresholds_.size() < 2) return;
         const std::size_t per = columns_per_partition();
+        const std::size_t blocks = partitions() > 0 ? partitions() : (per > 0 ? header_.size() / per : 0);
         std::vector<std::size_t> at_end;
-        for (std::size_t first = 0; per > 0 && first + per <= header_.size(); first += per) {
+        for (std::size_t first = 0; per > 0 && first / per < blocks && first + per <= header_.size(); first += per) {
             bool all = true;
             for (std::size_t j = first; j < first + per && all; ++j) {
                 const auto& row = best_.rows[j];
@@ -73,6 +78,7 @@ private:
             }
             if (all) at_end.push_back(first / per + 1);
         }
+        if (partitions() == 0 && !at_end.empty()) at_end = {0};  // the criterion, not a partition
         if (const auto text = series_end_warning(at_end, thresholds_.back())) warn(context_, *text);
     }
 
@@ -108,6 +114,7 @@ private:
     }
 
     std::size_t columns_per_partition() const override { return values_per_block(context_); }
+    std::size_t partitions() const override { return context_.reference.size() - 1; }
 
     void fill_similarities(phylo::Squared& matrix) override {
         transform_if_asked(context_, matrix);

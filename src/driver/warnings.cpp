@@ -129,6 +129,9 @@ std::optional<std::string> reference_warning(const phylo::GroupNameTable& refere
 
 std::optional<std::string> series_end_warning(const std::vector<std::size_t>& partitions, double last_threshold) {
     if (partitions.empty()) return std::nullopt;
+    if (partitions.front() == 0)
+        return "the criterion is best at the last threshold, " + real_image(last_threshold) +
+               "; the best may lie beyond it: extend -a";
     std::string list;
     for (std::size_t p : partitions) list += (list.empty() ? "" : ", ") + decimal(p);
     return std::string(partitions.size() == 1 ? "partition " : "partitions ") + list +

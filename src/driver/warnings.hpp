@@ -29,7 +29,8 @@ std::optional<std::string> single_threshold_warning(const Settings& settings, st
 // only singletons.
 std::optional<std::string> reference_warning(const phylo::GroupNameTable& reference, const std::string& name);
 
-// Partitions (numbered from 1) whose indices all peak at the last threshold.
+// Partitions (numbered from 1) whose indices all peak at the last threshold;
+// {0} stands for the criterion of a run without reference partitions.
 std::optional<std::string> series_end_warning(const std::vector<std::size_t>& partitions, double last_threshold);
 
 }  // namespace tarvix

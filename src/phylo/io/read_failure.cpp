@@ -162,9 +162,11 @@ void describe_row_failure(TextInput& input, Error& failure, DistInputFormat form
                                 ? "row " + shown(labels[place.row]) + " (" + row_number + " of " + n + ")"
                                 : "row " + row_number + " of " + n;
     const std::string value = "value " + decimal(static_cast<long long>(place.values + 1)) + " of " + n;
-    const std::size_t line = input.line_number();
+    const bool ended = dynamic_cast<const EndOfInput*>(&failure) != nullptr;
+    // At the end of the input, the line of the last character read.
+    const std::size_t line = input.line_at(ended && input.offset() > 0 ? input.offset() - 1 : input.offset());
 
-    if (dynamic_cast<const EndOfInput*>(&failure) != nullptr) {
+    if (ended) {
         if (!place.labelled)
             failure.set_detail(line_part(line) + "the input ends before " + row + " begins; the header announces " +
                                n + " objects: is that count right?");

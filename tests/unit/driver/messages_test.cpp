@@ -171,6 +171,8 @@ TEST(RunWarnings, SingleThresholdFlatReferencesAndTheEndOfTheSeries) {
 
     EXPECT_EQ(*tarvix::series_end_warning({2}, 0.3),
               "partition 2: every index is best at the last threshold, 0.3; the best may lie beyond it: extend -a");
+    EXPECT_EQ(*tarvix::series_end_warning({0}, 0.3),
+              "the criterion is best at the last threshold, 0.3; the best may lie beyond it: extend -a");
     EXPECT_FALSE(tarvix::series_end_warning({}, 0.3));
 }
 

@@ -101,7 +101,7 @@ TEST(MatrixReaderMessages, CountsAndEndsOfInput) {
     EXPECT_EQ(failure_of<phylo::EndOfInput>("3\nA 0 1 2\nB 1 0").detail,
               "line 3: the input ends in row \"B\" (2 of 3) after 2 of 3 values; is the object count right?");
     EXPECT_EQ(failure_of<phylo::EndOfInput>("2\nA 0 1\n").detail,
-              "line 3: the input ends before row 2 of 2 begins; the header announces 2 objects: is that count "
+              "line 2: the input ends before row 2 of 2 begins; the header announces 2 objects: is that count "
               "right?");
     EXPECT_TRUE(has(failure_of<phylo::DataError>("2\nA 0 1E999\nB 1 0\n").detail,
                     "line 2: in row \"A\" (1 of 2), value 2 of 2 is beyond the range of doubles"));
