@@ -131,8 +131,8 @@ void describe_header_failure(TextInput& input, Error& failure, DistInputFormat f
     const std::string_view text = input.look_ahead(64);
     if (const char* kind = compression(text)) {
         failure.set_detail(std::string("the file is ") + kind +
-                           "-compressed; tarvix reads plain text: decompress it first, or pipe it in with "
-                           "-: gunzip -c FILE | tarvix ... -");
+                           "-compressed; tarvix reads plain text: decompress it first (gunzip -k FILE), or "
+                           "pipe it in: gunzip -c FILE | tarvix ... -");
         return;
     }
     if (looks_binary(text)) {

@@ -111,7 +111,13 @@ bool TextInput::refill() {
             eof_ = true;
             return false;
         }
-        if (errno != EINTR) throw InvalidFilename(name_);
+        if (errno != EINTR) {
+            InvalidFilename failure(name_);
+            failure.set_subject(name_);
+            failure.set_detail(errno == EISDIR ? "a folder, not a file; name a file in it"
+                                               : std::string("cannot be read: ") + std::strerror(errno));
+            throw failure;
+        }
     }
 }
 

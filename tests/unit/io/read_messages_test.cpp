@@ -88,8 +88,8 @@ TEST(MatrixReaderMessages, WhatAFileWithoutObjectCountProbablyIs) {
     EXPECT_TRUE(has(failure_of<phylo::DataError>("\tA\tB\nA\t0\t1\n").detail, "read it with -t"));
     EXPECT_TRUE(has(failure_of<phylo::DataError>("\n\nA 0\n").detail, "line 3: \"A\" where the number"));
     EXPECT_EQ(failure_of<phylo::DataError>(std::string("\x1f\x8b\x08\x00\x00", 5)).detail,
-              "the file is gzip-compressed; tarvix reads plain text: decompress it first, or pipe it in with -: "
-              "gunzip -c FILE | tarvix ... -");
+              "the file is gzip-compressed; tarvix reads plain text: decompress it first (gunzip -k FILE), or pipe "
+              "it in: gunzip -c FILE | tarvix ... -");
     EXPECT_TRUE(has(failure_of<phylo::DataError>("3E-1\nA 0\n").detail, "line 1: \"3E-1\" is no whole number of objects"));
 }
 
