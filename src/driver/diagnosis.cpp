@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <limits>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -142,6 +143,24 @@ phylo::PartitionSet reference_partitions(const RunContext& context, const phylo:
     }
 }
 
+std::string name_table_mismatch(const phylo::Labels& labels, const phylo::GroupNameTable& names,
+                                const std::vector<std::size_t>& lines, const phylo::Labels& second_labels) {
+    if (names.empty()) return "the file holds no line";
+    const std::unordered_set<std::string> first(names.front().begin(), names.front().end());
+    const std::unordered_set<std::string> matrix(labels.begin(), labels.end());
+    if (first != matrix || first.size() != names.front().size() || matrix.size() != labels.size())
+        return reference_mismatch(labels, names, lines, "the matrix");
+    const std::unordered_set<std::string> second(second_labels.begin(), second_labels.end());
+    Listing unknown;
+    for (std::size_t c = 1; c < names.size(); ++c)
+        for (std::size_t r = 0; r < names[c].size(); ++r)
+            if (second.count(names[c][r]) == 0)
+                unknown.add(line_of(lines, r) + " " + shown(names[c][r]));
+    if (unknown.empty()) return {};
+    return "not labels of the second matrix (-d): " + unknown.text() +
+           "; the second column names each object as the second matrix labels it";
+}
+
 void name_objects(phylo::NegativeDistance& failure, const phylo::Labels& labels) {
     if (failure.row() >= labels.size() || failure.column() >= labels.size()) return;
     failure.set_detail("the distance between " + shown(labels[failure.row()]) + " (row " +
@@ -149,6 +168,22 @@ void name_objects(phylo::NegativeDistance& failure, const phylo::Labels& labels)
                        phylo::decimal(failure.column() + 1) +
                        ") is negative; cluster qualities need distances of 0 or more: set such distances to 0 "
                        "(or correct the program that wrote them)");
+}
+
+void name_distance_out_of_range(phylo::Error& failure, const phylo::Squared& matrix) {
+    if (!failure.detail().empty() || std::string(failure.what()).rfind("distance outside", 0) != 0) return;
+    const std::size_t n = matrix.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const double* row = matrix.matrix.row(i);
+        for (std::size_t k = i + 1; k < n; ++k) {
+            if (row[k] >= 0.0 && row[k] <= std::numeric_limits<double>::max()) continue;
+            failure.set_detail("the distance between " + shown(matrix.labels[i]) + " (row " + phylo::decimal(i + 1) +
+                               ") and " + shown(matrix.labels[k]) + " (row " + phylo::decimal(k + 1) + ") is " +
+                               phylo::real_image(row[k]) +
+                               "; the graphs need distances from 0 to the largest double: set negative ones to 0");
+            return;
+        }
+    }
 }
 
 void describe_unopened_input(phylo::InvalidFilename& failure, const std::string& argument, const char* role) {

@@ -30,11 +30,21 @@ phylo::PartitionSet reference_partitions(const RunContext& context, const phylo:
 std::string reference_mismatch(const phylo::Labels& labels, const phylo::GroupNameTable& reference,
                                const std::vector<std::size_t>& lines, const char* labelled);
 
+// What of the name table of the two-matrix optimisation fails to match: its
+// first column against the labels of the matrix, its second against the
+// labels of the second matrix. Empty when everything matches.
+std::string name_table_mismatch(const phylo::Labels& labels, const phylo::GroupNameTable& names,
+                                const std::vector<std::size_t>& lines, const phylo::Labels& second_labels);
+
 // Why a partition file yields no partition column, and what to do.
 std::string one_column_reference(const phylo::GroupNameTable& reference, const std::vector<std::size_t>& lines);
 
 // Names the objects of a negative distance by their labels.
 void name_objects(phylo::NegativeDistance& failure, const phylo::Labels& labels);
+
+// Names the first pair of objects whose distance lies outside 0 .. the
+// largest double, for the failure of the graphs' range check.
+void name_distance_out_of_range(phylo::Error& failure, const phylo::Squared& matrix);
 
 // An input argument that opens no file: says so, and when it looks like an
 // option glued to its value (-a0.3) or an option tarvix lacks (-X, --verbose),

@@ -52,9 +52,11 @@ phylo::Squared read_matrix(const RunContext& context, phylo::io::TextInput& inpu
     phylo::Squared matrix = phylo::io::read::get(input, context.settings.format);
     const RunMode mode = context.settings.mode;
     if (mode == RunMode::label_listing) return matrix;
-    // The cluster quality reports reject negative distances themselves.
+    // The cluster quality reports, the guided clustering and the shortest
+    // paths of -y reject negative distances themselves.
     const bool rejects_negative = mode == RunMode::single_threshold_quality || mode == RunMode::reference_quality ||
-                                  mode == RunMode::corrected_reference_quality;
+                                  mode == RunMode::corrected_reference_quality || mode == RunMode::guided_clustering ||
+                                  context.settings.shortest_paths;
     for (const std::string& text : matrix_warnings(matrix, input.name(), !rejects_negative)) warn(context, text);
     return matrix;
 }

@@ -150,9 +150,21 @@ private:
     void fill_similarities(phylo::Squared& matrix) override {
         transform_if_asked(context_, matrix);
         const phylo::PartitionSet series = threshold_series(context_, matrix.matrix, false);
-        phylo::partitions::partitions_vs_distances(series, matrix.labels, context_.reference,
-                                                 std::span<const phylo::Squared>(&*context_.second_matrix, 1),
-                                                 similarities_);
+        try {
+            phylo::partitions::partitions_vs_distances(series, matrix.labels, context_.reference,
+                                                     std::span<const phylo::Squared>(&*context_.second_matrix, 1),
+                                                     similarities_);
+        } catch (phylo::Error& failure) {
+            if (failure.detail().empty()) {
+                std::string detail = name_table_mismatch(matrix.labels, context_.reference, context_.reference_lines,
+                                                         context_.second_matrix->labels);
+                if (!detail.empty()) {
+                    failure.set_subject(context_.reference_name);
+                    failure.set_detail(std::move(detail));
+                }
+            }
+            throw;
+        }
     }
 };
 

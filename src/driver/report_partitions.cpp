@@ -29,8 +29,14 @@ public:
         phylo::CountData groups(matrix.size());
         groups.labels = matrix.labels;
         for (const phylo::PartitionRef& reference : references) {
-            const phylo::Partition guided = phylo::graph::guided_clustering(
-                matrix.matrix, *reference, s.graph_kind, s.trimming, s.long_edges, s.merging, graph_writer(context_));
+            phylo::Partition guided;
+            try {
+                guided = phylo::graph::guided_clustering(matrix.matrix, *reference, s.graph_kind, s.trimming,
+                                                         s.long_edges, s.merging, graph_writer(context_));
+            } catch (phylo::Error& failure) {
+                name_distance_out_of_range(failure, matrix);
+                throw;
+            }
             if (guided.size() != matrix.size())
                 throw phylo::SizeError(phylo::size_error::refno_chars, "guided partition of another length");
             for (std::size_t i = 0; i < guided.size(); ++i) groups.rows[i].push_back(guided[i]);

@@ -59,6 +59,19 @@ TEST(ReferenceMismatch, NamesLabelsWithTheirLines) {
                     "listed twice: line 7 \"A\" (also line 1); labels of the matrix missing here: \"C\""));
 }
 
+TEST(ReferenceMismatch, TheNameTableOfTheTwoMatrixRun) {
+    const phylo::Labels matrix = {"A", "B", "C"};
+    const phylo::Labels second = {"a", "b", "c"};
+    // The first column against the matrix, as for a partition file.
+    EXPECT_TRUE(has(tarvix::name_table_mismatch(matrix, table({"A", "B", "D"}, {"a", "b", "c"}), {1, 2, 3}, second),
+                    "not labels of the matrix: line 3 \"D\"; labels of the matrix missing here: \"C\""));
+    // The second column against the second matrix.
+    EXPECT_EQ(tarvix::name_table_mismatch(matrix, table({"A", "B", "C"}, {"a", "x", "c"}), {1, 2, 4}, second),
+              "not labels of the second matrix (-d): line 2 \"x\"; the second column names each object as the "
+              "second matrix labels it");
+    EXPECT_EQ(tarvix::name_table_mismatch(matrix, table({"C", "A", "B"}, {"c", "a", "b"}), {1, 2, 3}, second), "");
+}
+
 TEST(ReferenceMismatch, ListsAtMostTenLabels) {
     phylo::Labels matrix;
     for (int i = 0; i < 15; ++i) matrix.push_back(std::string("M").append(phylo::decimal(i)));
@@ -112,6 +125,17 @@ TEST(NegativeDistance, NamesTheObjectsByLabel) {
     EXPECT_TRUE(has(failure.detail(), "the distance between \"E_coli\" (row 1) and \"S_enterica\" (row 3) is "
                                       "negative"))
         << failure.detail();
+}
+
+TEST(NegativeDistance, TheGraphsRangeCheckNamesTheFirstPair) {
+    phylo::RangeError failure("distance outside 0 .. largest double: -1");
+    tarvix::name_distance_out_of_range(failure, square({"A", "B", "C"}, {{0, 1, 2}, {1, 0, -1}, {2, -1, 0}}));
+    EXPECT_TRUE(has(failure.detail(), "the distance between \"B\" (row 2) and \"C\" (row 3) is -1;"))
+        << failure.detail();
+    // Other failures keep no such detail.
+    phylo::RangeError other("graph kind outside 0 .. 6");
+    tarvix::name_distance_out_of_range(other, square({"A", "B"}, {{0, -1}, {-1, 0}}));
+    EXPECT_EQ(other.detail(), "");
 }
 
 TEST(MatrixWarnings, SimilarityAsymmetryAndNegativeDistances) {
