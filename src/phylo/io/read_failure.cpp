@@ -189,6 +189,8 @@ void describe_row_failure(TextInput& input, Error& failure, DistInputFormat form
         failure.set_detail(line_part(line) + "in " + row + ", " + value + " is a number of over a million characters");
         return;
     }
+    // Before looking ahead, which may move the buffer.
+    const bool starts_line = input.first_word_of_line();
     const std::string_view rest = rest_of_line(input);
     const std::string_view token = first_word(rest);
     std::string convert = conversion_command(input.name());
@@ -204,7 +206,7 @@ void describe_row_failure(TextInput& input, Error& failure, DistInputFormat form
                            "output and triangles with NA convert with " + convert + ")");
         return;
     }
-    if (input.first_word_of_line() && place.values < place.objects) {
+    if (starts_line && place.values < place.objects) {
         // The row ended on an earlier line: the text here is the next row's label.
         const std::string ended = row + " ends after " + decimal(static_cast<long long>(place.values)) + " of " + n +
                                   " values, before " + shown(token);
