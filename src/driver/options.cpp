@@ -43,6 +43,41 @@ std::string image(double value) {
     return text;
 }
 
+// What each option with a value takes, for the detail line of a failure.
+std::string what_it_takes(char option) {
+    switch (option) {
+        case 'a': return "give the maximum threshold, a distance of 0 or more such as 0.3";
+        case 'i': return "give the minimum threshold, a distance of 0 or more such as 0.02";
+        case 's': return "give the step between thresholds, a number above 0 such as 0.01";
+        case 'f': return "give the fraction of links, from -1 to 1";
+        case 'k': return "give the fraction of objects to delete, from 0 to 1";
+        case 'n': return "give the number of jackknife replicates, a whole number of 1 or more";
+        case 'w': return "give the random seed, a whole number within 32 bits";
+        case '1': return "give the index-variant value, a number from 0 to 1";
+        case 'b': return "give the graph: 0 NNG, 1 MST, 2 RNG, 3 GG, 4 RNG_SOIG, 5 SOIG or 6 MSN";
+        case 'z': return "give the trimming: 0 none or 1 z-score";
+        case 'u': return "give the long-edge rule: 0 off or 1 on";
+        case 'm': return "give the merging: 0 maximum, 1 max-min or 2 none";
+        case 'd': return "name the second distance file after -d";
+        default: return std::string("name the partition file after -") + option;
+    }
+}
+
+// The detail of a value that is no number: a decimal comma, or an option
+// that took the next option as its value.
+std::string why_no_number(char option, const std::string& text) {
+    if (text.find(',') != std::string::npos) {
+        std::string pointed = text;
+        for (char& c : pointed)
+            if (c == ',') c = '.';
+        return "write numbers with a decimal point (" + pointed + "); " + what_it_takes(option);
+    }
+    if (!text.empty() && text[0] == '-' && text.size() >= 2 && !(text[1] >= '0' && text[1] <= '9') && text[1] != '.')
+        return std::string("-") + option + " takes the word after it as its value, here " + text + "; " +
+               what_it_takes(option);
+    return what_it_takes(option);
+}
+
 class OptionValue {
 public:
     OptionValue(char option, const std::string& text) : option_(option), text_(text) {}
@@ -67,7 +102,11 @@ public:
 
 private:
     [[noreturn]] void fail(const std::string& why) const {
-        throw phylo::OptionError(std::string("-") + option_ + " " + text_ + ": " + why);
+        phylo::OptionError failure(std::string("-") + option_ + " " + text_ + ": " + why);
+        failure.set_subject(std::string("-") + option_ + " " + text_);
+        const bool no_number = why.rfind("not a", 0) == 0;
+        failure.set_detail(no_number ? why_no_number(option_, text_) : what_it_takes(option_));
+        throw failure;
     }
 
     char option_;
@@ -132,8 +171,12 @@ CommandLine scan_options(std::vector<std::string> arguments) {
             arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(p));
             continue;
         }
-        if (p + 1 >= arguments.size())
-            throw phylo::OptionError(std::string("-") + option + ": the option needs an argument");
+        if (p + 1 >= arguments.size()) {
+            phylo::OptionError failure(std::string("-") + option + ": the option needs an argument");
+            failure.set_subject(std::string("-") + option);
+            failure.set_detail("nothing follows it: " + what_it_takes(option));
+            throw failure;
+        }
         set_option(result.settings, option, OptionValue(option, arguments[p + 1]), second_seen);
         arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(p),
                         arguments.begin() + static_cast<std::ptrdiff_t>(p) + 2);

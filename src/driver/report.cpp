@@ -1,5 +1,6 @@
 #include "driver/report.hpp"
 
+#include "driver/warnings.hpp"
 #include "phylo/io/print.hpp"
 #include "phylo/io/read.hpp"
 
@@ -48,7 +49,16 @@ void put_report(phylo::io::Output& out, const std::string& text, const phylo::La
 }
 
 phylo::Squared read_matrix(const RunContext& context, phylo::io::TextInput& input) {
-    return phylo::io::read::get(input, context.settings.format);
+    phylo::Squared matrix = phylo::io::read::get(input, context.settings.format);
+    const RunMode mode = context.settings.mode;
+    if (mode == RunMode::label_listing) return matrix;
+    // The cluster quality reports, the guided clustering and the shortest
+    // paths of -y reject negative distances themselves.
+    const bool rejects_negative = mode == RunMode::single_threshold_quality || mode == RunMode::reference_quality ||
+                                  mode == RunMode::corrected_reference_quality || mode == RunMode::guided_clustering ||
+                                  context.settings.shortest_paths;
+    for (const std::string& text : matrix_warnings(matrix, input.name(), !rejects_negative)) warn(context, text);
+    return matrix;
 }
 
 }  // namespace tarvix

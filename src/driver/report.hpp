@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "driver/settings.hpp"
 #include "phylo/io/output.hpp"
@@ -25,6 +27,10 @@ struct RunContext {
     std::optional<phylo::Squared> second_matrix;
     phylo::io::Output& out;
     std::ostream& err;
+    // The reference partition file's name for messages (an absolute path or
+    // "*stdin") and the line of each of its rows.
+    std::string reference_name = {};
+    std::vector<std::size_t> reference_lines = {};
 };
 
 class Report {
@@ -60,7 +66,9 @@ extern const phylo::Labels paired_index;
 extern const phylo::Labels variant_index;
 }  // namespace labels
 
-// Reads the next distance matrix of input in the run's format.
+// Reads the next distance matrix of input in the run's format, and warns of
+// what makes its report meaningless (a diagonal that is not zero, asymmetry,
+// negative distances where the mode takes them).
 phylo::Squared read_matrix(const RunContext& context, phylo::io::TextInput& input);
 
 }  // namespace tarvix

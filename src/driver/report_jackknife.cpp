@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "driver/diagnosis.hpp"
 #include "driver/report.hpp"
 #include "driver/series.hpp"
 #include "phylo/errors.hpp"
@@ -85,8 +86,13 @@ public:
         phylo::Squared matrix = read_matrix(context_, input);
         transform_if_asked(context_, matrix);
         {
-            const phylo::PartitionSet references =
-                phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
+            const phylo::PartitionSet references = reference_partitions(context_, matrix.labels);
+            if (references.empty()) {
+                phylo::IndexError failure("empty partition set");
+                failure.set_subject(context_.reference_name);
+                failure.set_detail(one_column_reference(context_.reference, context_.reference_lines));
+                throw failure;
+            }
             ProgressLine progress;
             phylo::jackknife::taxon_jackknife(matrix.matrix, s.row_sum_preordering, references, s.seed, replicates_,
                                              s.minimum_threshold, s.step, s.maximum_threshold, s.fraction,

@@ -1,6 +1,7 @@
 // The reports on partitions given in files: the guided clustering report
 // (-g), one group number per object and reference partition, and the
 // partition similarity report (-r), whose inputs are partition tables.
+#include "driver/diagnosis.hpp"
 #include "driver/report_modes.hpp"
 #include "driver/series.hpp"
 #include "phylo/errors.hpp"
@@ -24,12 +25,18 @@ public:
     void run_one(phylo::io::TextInput& input) override {
         const phylo::Squared matrix = read_matrix(context_, input);
         const Settings& s = context_.settings;
-        const phylo::PartitionSet references = phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
+        const phylo::PartitionSet references = reference_partitions(context_, matrix.labels);
         phylo::CountData groups(matrix.size());
         groups.labels = matrix.labels;
         for (const phylo::PartitionRef& reference : references) {
-            const phylo::Partition guided = phylo::graph::guided_clustering(
-                matrix.matrix, *reference, s.graph_kind, s.trimming, s.long_edges, s.merging, graph_writer(context_));
+            phylo::Partition guided;
+            try {
+                guided = phylo::graph::guided_clustering(matrix.matrix, *reference, s.graph_kind, s.trimming,
+                                                         s.long_edges, s.merging, graph_writer(context_));
+            } catch (phylo::Error& failure) {
+                name_distance_out_of_range(failure, matrix);
+                throw;
+            }
             if (guided.size() != matrix.size())
                 throw phylo::SizeError(phylo::size_error::refno_chars, "guided partition of another length");
             for (std::size_t i = 0; i < guided.size(); ++i) groups.rows[i].push_back(guided[i]);
@@ -53,7 +60,7 @@ public:
         const phylo::GroupNameTable table = phylo::io::partition_file::get_transposed(input, '\t', '"');
         if (table.size() < 2) throw phylo::RangeError("the input partition table has no partition column");
         const phylo::PartitionSet tested = phylo::partitions::to_group_numbers(table.front(), table);
-        phylo::PartitionSet references = phylo::partitions::to_group_numbers(table.front(), context_.reference);
+        phylo::PartitionSet references = reference_partitions(context_, table.front(), "the input table");
         phylo::partitions::squeeze(references);
         phylo::RealData similarities(tested.size());
         phylo::partitions::fill(similarities.labels, 10, 1LL, 1LL);

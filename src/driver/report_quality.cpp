@@ -2,6 +2,7 @@
 // (the default run), the reference quality report (-c) and the corrected
 // reference quality report (-e). Each prints "Object" and the quality labels,
 // one row per object with seven values per partition, then an empty line.
+#include "driver/diagnosis.hpp"
 #include "driver/report_modes.hpp"
 #include "driver/series.hpp"
 #include "phylo/correction/correction.hpp"
@@ -24,8 +25,13 @@ public:
     void run_one(phylo::io::TextInput& input) override {
         phylo::Squared matrix = read_matrix(context_, input);
         const phylo::PartitionSet partitions = partitions_of(matrix);
-        phylo::RealData table =
-            phylo::partitions::cluster_qualities(matrix.matrix, partitions, context_.settings.minimum_threshold);
+        phylo::RealData table;
+        try {
+            table = phylo::partitions::cluster_qualities(matrix.matrix, partitions, context_.settings.minimum_threshold);
+        } catch (phylo::NegativeDistance& failure) {
+            name_objects(failure, matrix.labels);
+            throw;
+        }
         table.labels = std::move(matrix.labels);
         put_report(context_.out, "Object", header_, table);
     }
@@ -59,7 +65,7 @@ public:
 private:
     phylo::PartitionSet partitions_of(phylo::Squared& matrix) override {
         transform_if_asked(context_, matrix);
-        phylo::PartitionSet references = phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
+        phylo::PartitionSet references = reference_partitions(context_, matrix.labels);
         phylo::partitions::squeeze(references);
         return references;
     }
@@ -72,8 +78,13 @@ public:
 
 private:
     phylo::PartitionSet partitions_of(phylo::Squared& matrix) override {
-        const phylo::PartitionSet references = phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
-        if (references.empty()) throw phylo::RangeError("the reference partition file has no partition column");
+        const phylo::PartitionSet references = reference_partitions(context_, matrix.labels);
+        if (references.empty()) {
+            phylo::RangeError failure("the reference partition file has no partition column");
+            failure.set_subject(context_.reference_name);
+            failure.set_detail(one_column_reference(context_.reference, context_.reference_lines));
+            throw failure;
+        }
         context_.out.flush();  // progress lines on standard error follow what is printed so far
         // One line per pass on standard error, the pass number and the
         // conflict count each with a leading blank: " 1  12".

@@ -3,9 +3,12 @@
 #include <new>
 #include <stdexcept>
 
+#include "driver/diagnosis.hpp"
 #include "driver/options.hpp"
 #include "driver/run_modes.hpp"
+#include "driver/warnings.hpp"
 #include "phylo/errors.hpp"
+#include "phylo/number_images.hpp"
 #include "phylo/thresholds.hpp"
 #include "text_utils/text_utils.hpp"
 #include "phylo/io/partition_file.hpp"
@@ -15,11 +18,18 @@ namespace tarvix {
 
 namespace {
 
-// Opens a named input, or hands out standard input for "-".
+// Opens a named input, or hands out standard input for "-". A name that
+// opens no file fails with a detail that names it and its role.
 class InputHandle {
 public:
-    explicit InputHandle(const std::string& name) {
-        if (name != "-") owned_ = phylo::io::TextInput::open(name);
+    InputHandle(const std::string& name, const char* role) {
+        if (name == "-") return;
+        try {
+            owned_ = phylo::io::TextInput::open(name);
+        } catch (phylo::InvalidFilename& failure) {
+            describe_unopened_input(failure, name, role);
+            throw;
+        }
     }
     phylo::io::TextInput& get() { return owned_ ? *owned_ : phylo::io::TextInput::standard_input(); }
 
@@ -27,13 +37,67 @@ private:
     std::unique_ptr<phylo::io::TextInput> owned_;
 };
 
-phylo::GroupNameTable read_reference(const Settings& settings) {
-    if (!settings.reference_file) throw phylo::OptionError("no reference partition file");
-    InputHandle file(*settings.reference_file);
-    phylo::GroupNameTable table = phylo::io::partition_file::get_transposed(file.get(), '\t', '"');
-    if (row_of(settings.mode).needs_partition_column && table.size() < 2)
-        throw phylo::RangeError("the reference partition file has no partition column");
-    return table;
+std::string reference_role(const Settings& settings) {
+    const char option = settings.mode == RunMode::two_matrix_optimisation ? 'o' : row_of(settings.mode).option;
+    return std::string("the reference partition file of -") + option;
+}
+
+void read_reference(RunContext& context) {
+    const Settings& settings = context.settings;
+    if (!settings.reference_file) {
+        phylo::OptionError failure("no reference partition file");
+        failure.set_subject("-d " + settings.second_file.value_or(""));
+        failure.set_detail("the two-matrix optimisation takes its name table from -o FILE as well: add -o");
+        throw failure;
+    }
+    const std::string role = reference_role(settings);
+    InputHandle file(*settings.reference_file, role.c_str());
+    phylo::io::TextInput& input = file.get();
+    context.reference_name = input.name();
+    try {
+        context.reference = phylo::io::partition_file::get_transposed(input, '\t', '"', &context.reference_lines);
+    } catch (phylo::Error& failure) {
+        if (failure.subject().empty()) failure.set_subject(context.reference_name);
+        if (failure.detail().empty())
+            failure.set_detail("the file holds no line: a partition file lists one object per line, its label "
+                               "and, after a tab, its group in each partition");
+        throw;
+    }
+    if (row_of(settings.mode).needs_partition_column && context.reference.size() < 2) {
+        phylo::RangeError failure("the reference partition file has no partition column");
+        failure.set_subject(context.reference_name);
+        failure.set_detail(one_column_reference(context.reference, context.reference_lines));
+        throw failure;
+    }
+}
+
+// The threshold count of the settled range; a step of 0 or a range of more
+// than 2^31 steps fails with what to change.
+std::int32_t counted_thresholds(const Settings& s) {
+    try {
+        return phylo::threshold_count(s.minimum_threshold, s.maximum_threshold, s.step);
+    } catch (phylo::RangeError& failure) {
+        if (s.step == 0.0) {
+            failure.set_subject("-s 0");
+            failure.set_detail("gives an endless series; give a step above 0 (the default is 0.01)");
+        } else {
+            failure.set_subject("-i " + phylo::real_image(s.minimum_threshold) + " -a " +
+                                phylo::real_image(s.maximum_threshold) + " -s " + phylo::real_image(s.step));
+            failure.set_detail("give more than 2147483647 thresholds; choose a larger step or a smaller range");
+        }
+        throw;
+    }
+}
+
+// Warnings about the run as a whole, written once before the first report.
+void warn_of_the_run(const RunContext& context) {
+    const RunMode mode = context.settings.mode;
+    const bool optimises = mode == RunMode::internal_optimisation || mode == RunMode::jackknife ||
+                           mode == RunMode::reference_optimisation || mode == RunMode::two_matrix_optimisation;
+    if (optimises)
+        if (const auto text = single_threshold_warning(context.settings, context.threshold_count)) warn(context, *text);
+    if (mode == RunMode::jackknife || mode == RunMode::reference_optimisation)
+        if (const auto text = reference_warning(context.reference, context.reference_name)) warn(context, *text);
 }
 
 // The input loop: every item of every input in turn, each report complete
@@ -41,11 +105,23 @@ phylo::GroupNameTable read_reference(const Settings& settings) {
 void read_inputs(const RunContext& context, Report& report, const std::vector<std::string>& inputs) {
     const bool reads_matrices = row_of(context.settings.mode).reads_matrices;
     for (const std::string& name : inputs) {
-        InputHandle handle(name);
+        InputHandle handle(name, nullptr);
         phylo::io::TextInput& input = handle.get();
-        // A matrix input whose rest is nothing but blank lines has ended; it
-        // does not start a further matrix.
-        while (reads_matrices ? !input.only_blank_lines_left() : !input.at_end()) report.run_one(input);
+        bool any = false;
+        try {
+            // A matrix input whose rest is nothing but blank lines has ended;
+            // it does not start a further matrix.
+            while (reads_matrices ? !input.only_blank_lines_left() : !input.at_end()) {
+                report.run_one(input);
+                any = true;
+            }
+        } catch (phylo::Error& failure) {
+            if (!failure.detail().empty() && failure.subject().empty()) failure.set_subject(input.name());
+            throw;
+        }
+        if (!any)
+            warn(context, input.name() + (reads_matrices ? ": holds no matrix" : ": holds no partition table") +
+                              " (it is empty or blank), so it has no report");
     }
 }
 
@@ -70,14 +146,14 @@ int run_checked(const std::string& command, const std::vector<std::string>& argu
     }
     RunContext context{line.settings, 0, {}, std::nullopt, out, err};
     settle_threshold_range(context.settings);
-    const Settings& s = context.settings;
-    context.threshold_count = phylo::threshold_count(s.minimum_threshold, s.maximum_threshold, s.step);
-    if (row_of(context.settings.mode).takes_reference) context.reference = read_reference(context.settings);
+    context.threshold_count = counted_thresholds(context.settings);
+    if (row_of(context.settings.mode).takes_reference) read_reference(context);
     if (context.settings.mode == RunMode::two_matrix_optimisation) {
-        InputHandle file(*context.settings.second_file);
+        InputHandle file(*context.settings.second_file, "the second distance file of -d");
         context.second_matrix = phylo::io::read::get(file.get(), context.settings.format);
     }
     const std::unique_ptr<Report> report = row_of(context.settings.mode).make_report(context);
+    warn_of_the_run(context);
     read_inputs(context, *report, line.inputs);
     context.out.flush();
     return 0;
@@ -106,6 +182,18 @@ std::string failure_line(std::exception_ptr failure) {
     }
 }
 
+// The detail line after the described line, or nothing.
+std::string detail_line(std::exception_ptr failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const phylo::Error& e) {
+        if (e.detail().empty()) return {};
+        return "tarvix: " + (e.subject().empty() ? std::string() : e.subject() + ": ") + e.detail();
+    } catch (...) {
+        return {};
+    }
+}
+
 }  // namespace
 
 int report_failure(std::exception_ptr failure, phylo::io::Output& out, std::ostream& err) {
@@ -114,7 +202,10 @@ int report_failure(std::exception_ptr failure, phylo::io::Output& out, std::ostr
     } catch (const phylo::OutputError&) {
         // The run has failed already; its own line is the one to report.
     }
-    err << failure_line(failure) << std::endl;
+    err << failure_line(failure) << '\n';
+    const std::string detail = detail_line(failure);
+    if (!detail.empty()) err << detail << '\n';
+    err << std::flush;
     return 1;
 }
 

@@ -1,5 +1,7 @@
 #include "driver/series.hpp"
 
+#include "driver/diagnosis.hpp"
+
 #include <unistd.h>
 
 #include "phylo/number_images.hpp"
@@ -12,7 +14,13 @@
 namespace tarvix {
 
 void transform_if_asked(const RunContext& context, phylo::Squared& matrix) {
-    if (context.settings.shortest_paths) phylo::graph::to_shortest_paths(matrix.matrix, graph_writer(context));
+    if (!context.settings.shortest_paths) return;
+    try {
+        phylo::graph::to_shortest_paths(matrix.matrix, graph_writer(context));
+    } catch (phylo::Error& failure) {
+        name_distance_out_of_range(failure, matrix);
+        throw;
+    }
 }
 
 phylo::graph::GraphObserver graph_writer(const RunContext& context) {

@@ -4,8 +4,12 @@
 //   InvalidFilename -> "Invalid filename."   (class 1)
 //   DataError       -> "Wrong file format."  (class 2)
 //   everything else -> "tarvix: HEADING: MESSAGE" (class 3)
+// A failure may also carry a detail for the user: where it happened (the
+// file, the line, the label) and what to do about it. The handler writes it
+// on a line of its own after the described line, which stays unchanged.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -19,8 +23,19 @@ public:
         : std::runtime_error(message), heading_(std::move(heading)) {}
     const std::string& heading() const noexcept { return heading_; }
 
+    // The detail line's text, without the file it names: "line 4: ..."; empty
+    // when the failure carries none.
+    const std::string& detail() const noexcept { return detail_; }
+    // The input the detail is about (an absolute path, "*stdin", or an option
+    // such as "-s 0"); the first reader or caller that knows it fills it in.
+    const std::string& subject() const noexcept { return subject_; }
+    void set_detail(std::string detail) { detail_ = std::move(detail); }
+    void set_subject(std::string subject) { subject_ = std::move(subject); }
+
 private:
     std::string heading_;
+    std::string detail_;
+    std::string subject_;
 };
 
 // A file that cannot be opened or read.
@@ -45,6 +60,20 @@ public:
 class IndexError : public Error {
 public:
     explicit IndexError(const std::string& message) : Error("index error", message) {}
+};
+
+// A negative distance where only distances of 0 or more make sense; it keeps
+// the two matrix positions so that the driver can name the objects.
+class NegativeDistance : public RangeError {
+public:
+    NegativeDistance(const std::string& message, std::size_t row, std::size_t column)
+        : RangeError(message), row_(row), column_(column) {}
+    std::size_t row() const noexcept { return row_; }
+    std::size_t column() const noexcept { return column_; }
+
+private:
+    std::size_t row_;
+    std::size_t column_;
 };
 
 // Input that ends too early.

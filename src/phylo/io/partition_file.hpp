@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "phylo/io/text_input.hpp"
 #include "phylo/types.hpp"
@@ -18,12 +19,15 @@ namespace phylo::io::partition_file {
 // partition file matches the label Strain_1 of a tab-separated matrix.
 std::string clean(std::string_view field);
 
-// The table as read: row r holds the cleaned fields of the r-th non-empty line.
-GroupNameTable get(TextInput& input, char separator, char quote);
+// The table as read: row r holds the cleaned fields of the r-th non-empty
+// line. When line_numbers is given, it receives the line number (from 1) of
+// every row, for messages.
+GroupNameTable get(TextInput& input, char separator, char quote, std::vector<std::size_t>* line_numbers = nullptr);
 
 // The table read and transposed: row 0 holds the object labels, each further
 // row the group names of one partition.
-GroupNameTable get_transposed(TextInput& input, char separator, char quote);
+GroupNameTable get_transposed(TextInput& input, char separator, char quote,
+                              std::vector<std::size_t>* line_numbers = nullptr);
 
 // T(j)(i) = A(i)(j); an empty table is an index error, rows of different
 // lengths a size error.

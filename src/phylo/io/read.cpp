@@ -7,6 +7,7 @@
 #include "phylo/errors.hpp"
 #include "phylo/io/number_syntax.hpp"
 #include "phylo/io/partition_file.hpp"
+#include "phylo/io/read_failure.hpp"
 #include "phylo/number_images.hpp"
 #include "text_utils/text_utils.hpp"
 
@@ -127,7 +128,13 @@ std::int32_t get_header(TextInput& input, DistInputFormat format) {
     }
     const std::string_view token = take_number(input, true);
     const auto count = number_syntax::integer_value(token);
-    if (!count) throw DataError(input.name() + ": object count is not a 32-bit whole number");
+    if (!count) {
+        DataError failure(input.name() + ": object count is not a 32-bit whole number");
+        failure.set_subject(input.name());
+        failure.set_detail("line " + decimal(static_cast<long long>(input.line_number())) + ": " +
+                           shown(token) + " is no whole number of objects from 1 to 2147483647");
+        throw failure;
+    }
     input.skip_rest();
     return *count;
 }
@@ -160,9 +167,16 @@ double get_real(TextInput& input) {
 }
 
 Squared get(TextInput& input, DistInputFormat format) {
-    const std::int32_t count = get_header(input, format);
-    if (count < 0) throw RangeError("object count " + decimal(count) + " is negative");
-    if (count == 0) throw RangeError("object count 0");
+    const std::size_t header_start = input.offset();
+    std::int32_t count = 0;
+    try {
+        count = get_header(input, format);
+        if (count < 0) throw RangeError("object count " + decimal(count) + " is negative");
+        if (count == 0) throw RangeError("object count 0");
+    } catch (Error& failure) {
+        describe_header_failure(input, failure, format, header_start);
+        throw;
+    }
     const auto n = static_cast<std::size_t>(count);
     const InputFormat labels_in = label_format(format);
 
@@ -175,20 +189,29 @@ Squared get(TextInput& input, DistInputFormat format) {
 
     Squared result;
     result.labels.reserve(std::min(n, capacity));
-    for (std::size_t i = 0; i < n; ++i) {
-        result.labels.emplace_back();
-        get_label(input, labels_in, result.labels.back());
-        for (std::size_t k = 0; k < n; ++k) {
-            if (filled == capacity) {
-                const std::size_t grown = std::min(total, capacity * 2);
-                std::unique_ptr<double[]> bigger = allocate_reals(grown);
-                std::memcpy(bigger.get(), values.get(), filled * sizeof(double));
-                values = std::move(bigger);
-                capacity = grown;
+    RowPlace place{n};
+    try {
+        for (std::size_t& i = place.row; i < n; ++i) {
+            place.labelled = false;
+            place.values = 0;
+            result.labels.emplace_back();
+            get_label(input, labels_in, result.labels.back());
+            place.labelled = true;
+            for (std::size_t& k = place.values; k < n; ++k) {
+                if (filled == capacity) {
+                    const std::size_t grown = std::min(total, capacity * 2);
+                    std::unique_ptr<double[]> bigger = allocate_reals(grown);
+                    std::memcpy(bigger.get(), values.get(), filled * sizeof(double));
+                    values = std::move(bigger);
+                    capacity = grown;
+                }
+                values[filled++] = get_real(input);
             }
-            values[filled++] = get_real(input);
+            input.skip_rest();
         }
-        input.skip_rest();
+    } catch (Error& failure) {
+        describe_row_failure(input, failure, format, place, result.labels);
+        throw;
     }
     result.matrix = RealMatrix(n, std::move(values));
     return result;

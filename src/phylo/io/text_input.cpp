@@ -1,5 +1,6 @@
 #include "phylo/io/text_input.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -26,8 +27,12 @@ std::string absolute_name(const std::string& name) {
 TextInput::TextInput(int fd, std::string name, bool owns_fd)
     : fd_(fd), owns_fd_(owns_fd), name_(std::move(name)) {
     struct stat info {};
-    if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode))
+    if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) {
         file_size_ = static_cast<std::size_t>(info.st_size);
+        const off_t start = ::lseek(fd_, 0, SEEK_CUR);
+        seekable_ = start >= 0;
+        start_offset_ = start >= 0 ? static_cast<long long>(start) : 0;
+    }
 }
 
 TextInput::~TextInput() {
@@ -35,12 +40,23 @@ TextInput::~TextInput() {
 }
 
 std::unique_ptr<TextInput> TextInput::open(const std::string& name) {
+    const auto refuse = [&name](const std::string& why) {
+        InvalidFilename failure(name);
+        failure.set_subject(absolute_name(name));
+        failure.set_detail(why);
+        return failure;
+    };
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw InvalidFilename(name);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT) throw refuse(name.empty() ? "an empty file name" : "no such file");
+        if (error == EACCES) throw refuse("not readable (permission denied)");
+        throw refuse(std::strerror(error));
+    }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         ::close(fd);
-        throw InvalidFilename(name);
+        throw refuse("a folder, not a file; name a file in it");
     }
     return std::unique_ptr<TextInput>(new TextInput(fd, absolute_name(name), true));
 }
@@ -66,6 +82,8 @@ TextInput& TextInput::standard_input() {
 bool TextInput::refill() {
     if (eof_ || fd_ < 0) return false;
     if (pos_ > 0) {
+        if (!seekable_) dropped_lines_ += static_cast<std::size_t>(std::count(buffer_.get(), buffer_.get() + pos_, '\n'));
+        last_dropped_ = buffer_[pos_ - 1];
         std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
         consumed_ += pos_;
         end_ -= pos_;
@@ -93,7 +111,13 @@ bool TextInput::refill() {
             eof_ = true;
             return false;
         }
-        if (errno != EINTR) throw InvalidFilename(name_);
+        if (errno != EINTR) {
+            InvalidFilename failure(name_);
+            failure.set_subject(name_);
+            failure.set_detail(errno == EISDIR ? "a folder, not a file; name a file in it"
+                                               : std::string("cannot be read: ") + std::strerror(errno));
+            throw failure;
+        }
     }
 }
 
@@ -145,6 +169,43 @@ std::string TextInput::read_line() {
         pos_ = end_;
         if (!refill()) return line;
     }
+}
+
+std::size_t TextInput::line_at(std::size_t offset) {
+    if (offset > consumed_ + end_) offset = consumed_ + end_;
+    std::size_t lines = 1;
+    if (offset < consumed_ || (consumed_ > 0 && seekable_)) {
+        if (!seekable_) return 0;  // a pipe's dropped text is gone
+        // Count the line ends of the file from where the reading began.
+        const std::size_t upto = std::min(offset, consumed_);
+        std::unique_ptr<char[]> block(new char[1 << 16]);
+        std::size_t done = 0;
+        while (done < upto) {
+            const std::size_t want = std::min<std::size_t>(upto - done, 1 << 16);
+            const ssize_t n = ::pread(fd_, block.get(), want, static_cast<off_t>(start_offset_ + static_cast<long long>(done)));
+            if (n <= 0) return 0;
+            lines += static_cast<std::size_t>(std::count(block.get(), block.get() + n, '\n'));
+            done += static_cast<std::size_t>(n);
+        }
+        if (offset < consumed_) return lines;
+    } else {
+        lines += dropped_lines_;
+    }
+    return lines + static_cast<std::size_t>(std::count(buffer_.get(), buffer_.get() + (offset - consumed_), '\n'));
+}
+
+bool TextInput::first_word_of_line() const noexcept {
+    for (std::size_t i = pos_; i > 0; --i) {
+        const char c = buffer_[i - 1];
+        if (c == '\n') return true;
+        if (c != ' ' && c != '\t') return false;
+    }
+    return consumed_ == 0 || last_dropped_ == '\n';
+}
+
+std::string_view TextInput::look_ahead(std::size_t count) {
+    const std::size_t available = ensure(count);
+    return {buffer_.get() + pos_, available};
 }
 
 std::size_t TextInput::known_remaining() const noexcept {

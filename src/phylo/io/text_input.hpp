@@ -56,6 +56,24 @@ public:
     // the line end.
     std::string read_line();
 
+    // Where the reading stands, for messages. Line ends are not counted as
+    // the text is read: a regular file is counted again from its start when
+    // a message asks, and only a pipe counts the line ends of each block it
+    // drops from the buffer.
+    std::size_t offset() const noexcept { return consumed_ + pos_; }
+    // The line (from 1) that holds the character at an offset already read
+    // or buffered; 0 when it can no longer be told.
+    std::size_t line_at(std::size_t offset);
+    std::size_t line_number() { return line_at(offset()); }
+    // True when nothing but spaces and tabs stands between the current
+    // position and the line end before it (or the start of the input).
+    bool first_word_of_line() const noexcept;
+    // The character before the current position ('\n' at the start).
+    char before() const noexcept { return pos_ > 0 ? buffer_[pos_ - 1] : last_dropped_; }
+    // Up to `count` characters from the current position, without taking
+    // them.
+    std::string_view look_ahead(std::size_t count);
+
     // An estimate of how many characters are left (file size minus what was
     // read); 0 when unknown (pipes).
     std::size_t known_remaining() const noexcept;
@@ -74,6 +92,10 @@ private:
     std::size_t end_ = 0;
     std::size_t file_size_ = 0;   // 0 when not a regular file
     std::size_t consumed_ = 0;    // characters dropped from the buffer so far
+    bool seekable_ = false;       // a regular file: read again to count lines
+    long long start_offset_ = 0;  // where in the file the reading began
+    std::size_t dropped_lines_ = 0;  // line ends dropped so far (pipes only)
+    char last_dropped_ = '\n';    // the last character dropped from the buffer
 };
 
 }  // namespace phylo::io

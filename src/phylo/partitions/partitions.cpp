@@ -40,6 +40,14 @@ std::string right_justified(const std::string& text, int width) {
     return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
 }
 
+// A threshold label wider than its field (10 or more in ten characters) is
+// kept whole: the printer widens the label column for it as for any longer
+// label, so a verbose table of large distances is printed, not lost.
+std::string right_justified_or_whole(const std::string& text, int width) {
+    if (text.size() >= static_cast<std::size_t>(width)) return text;
+    return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
+}
+
 std::string fixed_point(double value, int decimals) {
     if (!std::isfinite(value))
         throw RangeError("threshold " + real_image(value) + " cannot be written as a row label");
@@ -109,7 +117,7 @@ void fill(Labels& row_labels, int width, double start, double step) {
         throw RangeError("row label width " + decimal(width) + " is outside 2 .. 257");
     std::size_t row = 0;
     accumulate_thresholds(start, step, row_labels.size(), [&](double threshold) {
-        row_labels[row++] = right_justified(fixed_point(threshold, width - 2), width);
+        row_labels[row++] = right_justified_or_whole(fixed_point(threshold, width - 2), width);
     });
 }
 

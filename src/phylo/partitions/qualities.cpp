@@ -78,8 +78,8 @@ std::vector<ClusterQualities> cluster_qualities(const RealMatrix& distances, con
         ++own.size;
         for (std::size_t j = i + 1; j < n; ++j) {
             const double d = row[j];
-            if (d < 0.0) throw RangeError("negative distance " + real_image(d) + " between objects " +
-                                          decimal(i) + " and " + decimal(j));
+            if (d < 0.0) throw NegativeDistance("negative distance " + real_image(d) + " between objects " +
+                                                    decimal(i) + " and " + decimal(j), i, j);
             if (partition[j] != partition[i]) {
                 ClusterSums& other = clusters[partition[j]];
                 if (d < own.isolation) own.isolation = d;

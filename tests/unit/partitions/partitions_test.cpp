@@ -111,9 +111,18 @@ TEST(Fill, ThresholdLabelsAreAccumulatedAndRightJustified) {
     EXPECT_EQ(two, (Labels{"0.50", "0.75"}));
 }
 
+TEST(Fill, ThresholdLabelsWiderThanTheFieldAreKeptWhole) {
+    // 9 fits ten characters; 10 needs eleven and 100.5 twelve: written whole.
+    Labels labels(3);
+    phylo::partitions::fill(labels, 10, 9.0, 1.0);
+    EXPECT_EQ(labels, (Labels{"9.00000000", "10.00000000", "11.00000000"}));
+    Labels large(1);
+    phylo::partitions::fill(large, 10, 100.5, 1.0);
+    EXPECT_EQ(large, (Labels{"100.50000000"}));
+}
+
 TEST(Fill, ThresholdLabelsFailWhenTheyCannotBeWritten) {
     Labels labels(2);
-    EXPECT_THROW(phylo::partitions::fill(labels, 10, 9.0, 1.0), phylo::RangeError);  // 10.00000000 is too wide
     EXPECT_THROW(phylo::partitions::fill(labels, 1, 0.0, 0.1), phylo::RangeError);
     EXPECT_THROW(phylo::partitions::fill(labels, 258, 0.0, 0.1), phylo::RangeError);
 }
