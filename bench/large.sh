@@ -40,11 +40,14 @@ print(peak_kb, file=open(path + '.peak', 'w'))
 PY
 }
 
+LARGE=""
+trap 'rm -f "$LARGE"' EXIT
 for decimals in ${DECIMALS_LIST:-8 3}; do
   prefix="$SCRATCH/large_n${N}_d${decimals}"
   M="$prefix.dst"
-  trap 'rm -f "$M"' EXIT
+  LARGE="$M"
   "$SCRATCH/generate_matrix" "$N" "$decimals" 1 "$prefix" hashed
+  sync
   echo "== $N taxa, $decimals decimals ($(du -h "$M" | cut -f1) of text, matrix $((8 * N * N / 1000000)) MB)"
   READ_KB=0 timed "tarvix -l" "$TARVIX" -l "$M"
   READ_KB=$(cat "$SCRATCH/time.txt.peak")
@@ -57,5 +60,5 @@ done
 if [ "${JACKKNIFE:-0}" = 1 ]; then
   M=$(matrix 10000 8 1)
   echo "== 10000 taxa, 8 decimals"
-  N=10000 timed "tarvix -j -n 20 -f 0.5" "$TARVIX" -j "${M%.dst}_ref.txt" -n 20 -a 0.1 -s 0.001 -f 0.5 "$M"
+  N=10000 READ_KB=0 timed "tarvix -j -n 20 -f 0.5" "$TARVIX" -j "${M%.dst}_ref.txt" -n 20 -a 0.1 -s 0.001 -f 0.5 "$M"
 fi

@@ -18,6 +18,9 @@
 #ifdef _OPENMP
 #include <omp.h>
 #endif
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace phylo {
 
@@ -130,7 +133,10 @@ inline void heap_sort(double* a, std::size_t m) {
 
 // Storage for positions 0 .. m of T whose position 0 starts a cache line, so
 // that two brothers always share a line; position 0 is not used by the sort.
-// The lists of millions of records of the pair list live here.
+// The lists of millions of records of the pair list live here. Large storage
+// is asked to live on huge pages, where the system offers them: the sort
+// reaches all over it, and with small pages most steps near the bottom of the
+// heap would also miss the address cache.
 template <class T>
 class HeapPositions {
     static_assert(std::is_trivially_destructible_v<T>);
@@ -138,15 +144,28 @@ class HeapPositions {
 public:
     static constexpr std::size_t line = 64;
 
-    explicit HeapPositions(std::size_t m) : m_(m), cells_(new(std::align_val_t(line)) T[m + 1]) {}
+    explicit HeapPositions(std::size_t m)
+        : m_(m), cells_(allocate(m + 1), Release{alignment((m + 1) * sizeof(T))}) {}
     std::size_t size() const noexcept { return m_; }
     T& operator[](std::size_t p) noexcept { return cells_[p]; }
     const T& operator[](std::size_t p) const noexcept { return cells_[p]; }
     T* data() noexcept { return cells_.get(); }
 
 private:
+    static constexpr std::size_t huge_page = std::size_t{1} << 21;
+
+    static std::size_t alignment(std::size_t bytes) { return bytes >= 8 * huge_page ? huge_page : line; }
+    static T* allocate(std::size_t count) {
+        const std::size_t bytes = count * sizeof(T), align = alignment(bytes);
+        T* cells = new (std::align_val_t(align)) T[count];
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+        if (align == huge_page) madvise(cells, bytes / huge_page * huge_page, MADV_HUGEPAGE);
+#endif
+        return cells;
+    }
     struct Release {
-        void operator()(T* cells) const noexcept { ::operator delete[](cells, std::align_val_t(line)); }
+        std::size_t align;
+        void operator()(T* cells) const noexcept { ::operator delete[](cells, std::align_val_t(align)); }
     };
     std::size_t m_;
     std::unique_ptr<T[], Release> cells_;
