@@ -42,6 +42,8 @@ inline void sift(std::size_t s, std::size_t limit, Record moving, At& at, KeyOf&
         std::size_t son = 2 * c;
         if (son > limit) break;
         look_ahead(c, limit);
+        // The same comparison, taken as a number rather than a jump: with the
+        // descendants already fetched, a mispredicted jump costs more.
         if (son < limit) son += static_cast<std::size_t>(key(at(son)) < key(at(son + 1)));
         at(c) = std::move(at(son));
         c = son;
