@@ -2,13 +2,10 @@
 // partitions repeated on replicates with a share of the objects deleted. With
 // -v every replicate's row is printed; otherwise descriptive statistics of
 // every column over the replicates.
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdio>
 #include <string>
 
 #include "driver/diagnosis.hpp"
+#include "driver/progress_line.hpp"
 #include "driver/report.hpp"
 #include "driver/series.hpp"
 #include "phylo/errors.hpp"
@@ -26,39 +23,6 @@ namespace {
 constexpr double second_level = 0.8999999999999999;
 static_assert(second_level == 0.95 - 0.05 && second_level < 0.9);
 
-// A one-line count of the finished replicates on standard error while the
-// jackknife runs, when standard error is a terminal; erased when it ends,
-// also when it ends in a failure, so that the failure's line stands alone.
-class ProgressLine {
-public:
-    ProgressLine() : at_terminal_(isatty(STDERR_FILENO) == 1) {}
-    ProgressLine(const ProgressLine&) = delete;
-    ProgressLine& operator=(const ProgressLine&) = delete;
-    ~ProgressLine() {
-        if (drawn_) std::fputs("\r\033[K", stderr);
-    }
-
-    phylo::jackknife::JackknifeProgress callback() {
-        if (!at_terminal_) return {};
-        return [this](std::size_t done, std::size_t total) { show(done, total); };
-    }
-
-private:
-    void show(std::size_t done, std::size_t total) {
-        // A terminal needs no more than ten updates a second.
-        const auto now = std::chrono::steady_clock::now();
-        if (drawn_ && done != total && now - last_ < std::chrono::milliseconds(100)) return;
-        last_ = now;
-        drawn_ = true;
-        const std::string text = "\rjackknife: " + phylo::decimal(done) + " of " + phylo::decimal(total) +
-                                 " replicates";
-        std::fputs(text.c_str(), stderr);
-    }
-
-    bool at_terminal_;
-    bool drawn_ = false;
-    std::chrono::steady_clock::time_point last_{};
-};
 
 class JackknifeReport : public Report {
 public:
@@ -93,10 +57,18 @@ public:
                 failure.set_detail(one_column_reference(context_.reference, context_.reference_lines));
                 throw failure;
             }
+            // A one-line count of the finished replicates.
             ProgressLine progress;
+            phylo::jackknife::JackknifeProgress told;
+            if (progress.at_terminal())
+                told = [&progress](std::size_t done, std::size_t total) {
+                    progress.show("jackknife: " + phylo::decimal(done) + " of " + phylo::decimal(total) +
+                                      " replicates",
+                                  done == total);
+                };
             phylo::jackknife::taxon_jackknife(matrix.matrix, s.row_sum_preordering, references, s.seed, replicates_,
                                              s.minimum_threshold, s.step, s.maximum_threshold, s.fraction,
-                                             s.deletion_fraction, progress.callback());
+                                             s.deletion_fraction, told);
         }
         if (s.verbose) {
             put_report(context_.out, "Replicate \tNo._Clusters\tNo._Clusters", header_, replicates_);

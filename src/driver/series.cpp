@@ -1,6 +1,7 @@
 #include "driver/series.hpp"
 
 #include "driver/diagnosis.hpp"
+#include "driver/progress_line.hpp"
 
 #include <unistd.h>
 
@@ -33,9 +34,21 @@ phylo::PartitionSet threshold_series(const RunContext& context, const phylo::Rea
     phylo::PartitionSet series(static_cast<std::size_t>(context.threshold_count) + 1);
     if (allow_cliques && s.fraction < 0.0)
         phylo::series::qt_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step);
-    else
+    else {
+        // The exact sort of all pairs, when the series needs it, may take
+        // minutes on large matrices: a line tells how far it has come.
+        ProgressLine line;
+        phylo::SortProgress progress;
+        if (line.at_terminal()) {
+            const std::size_t n = distances.size(), pairs = n < 2 ? 0 : n * (n - 1) / 2;
+            progress = [&line, pairs](std::size_t done, std::size_t total) {
+                if (done == total) return line.erase();
+                line.show("sorting " + phylo::decimal(pairs) + " pairs: " + phylo::decimal(100 * done / total) + "%");
+            };
+        }
         phylo::series::glc_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step,
-                                    s.fraction);
+                                  s.fraction, progress ? &progress : nullptr);
+    }
     return series;
 }
 

@@ -51,7 +51,7 @@ bool run_series(std::size_t n, const ThresholdBatches& batches, double fraction,
 }  // namespace
 
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
-                double fraction, OrderCheck check, TieReport& report) {
+                double fraction, OrderCheck check, TieReport& report, const SortProgress* progress) {
     if (!(fraction >= 0.0 && fraction <= 1.0))
         throw RangeError("fraction of links " + real_image(fraction) + " outside 0 .. 1");
     std::fill(result.begin(), result.end(), nullptr);
@@ -70,13 +70,13 @@ void glc_series(const RealMatrix& distances, bool row_sum_preordering, Partition
         if (consumed && run_series(n, *consumed, fraction, by_distance, check, report, result)) return;
     }
     report.exact_order = true;
-    run_series(n, batches_in_exact_order(distances, row_sum_preordering, t), fraction, false, check, report, result);
+    run_series(n, batches_in_exact_order(distances, row_sum_preordering, t, progress), fraction, false, check, report, result);
 }
 
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
-                double fraction) {
+                double fraction, const SortProgress* progress) {
     TieReport report;
-    glc_series(distances, row_sum_preordering, result, start, step, fraction, order_free, report);
+    glc_series(distances, row_sum_preordering, result, start, step, fraction, order_free, report, progress);
 }
 
 }  // namespace phylo::series

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "phylo/heap_sort.hpp"
 #include "phylo/series/link_clusters.hpp"
 #include "phylo/types.hpp"
 
@@ -17,8 +18,10 @@ namespace phylo::series {
 // numbered by ascending highest member. Where no fusion happened, an element
 // shares its predecessor's partition. Throws RangeError for a fraction
 // outside 0 .. 1 and for thresholds outside 0 .. the largest double.
+// progress, when given, hears how far the exact sort of the pair list has
+// come, if the series needs it.
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
-                double fraction);
+                double fraction, const SortProgress* progress = nullptr);
 
 // How a call settled the runs of equal distances among the consumed pairs,
 // for tests and benchmarks.
@@ -31,6 +34,6 @@ struct TieReport {
 // The same with the order check to apply (the series use order_free; tests
 // plant weaker ones to prove that the comparison catches them) and a report.
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
-                double fraction, OrderCheck check, TieReport& report);
+                double fraction, OrderCheck check, TieReport& report, const SortProgress* progress = nullptr);
 
 }  // namespace phylo::series

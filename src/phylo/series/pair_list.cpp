@@ -33,148 +33,198 @@ void for_each_pair(std::size_t n, Visit visit) {
         for (std::size_t j = i + 1; j < n; ++j) visit(pack(i, j));
 }
 
-std::optional<Ranks> distance_ranks(const RealMatrix& distances) {
+std::optional<KeyRanks> distance_ranks(const RealMatrix& distances) {
     const std::size_t n = distances.size();
-    return rank_keys(triangle(n), [&](auto visit) {
-        for_each_pair(n, [&](PackedPair pair) { visit(distances(first_of(pair), second_of(pair))); });
+    return KeyRanks::of(triangle(n), [&](auto visit) {
+        for (std::size_t i = 0; i + 1 < n; ++i) {
+            const double* row = distances.row(i);
+            for (std::size_t j = i + 1; j < n; ++j) visit(row[j]);
+        }
     });
 }
 
-std::optional<Ranks> row_sum_ranks(const std::vector<double>& sums) {
-    const std::size_t n = sums.size();
-    return rank_keys(triangle(n), [&](auto visit) {
-        for_each_pair(n, [&](PackedPair pair) { visit(sums[second_of(pair)] + sums[first_of(pair)]); });
-    });
-}
+// Reports the steps of one or two sorts as one count.
+class Steps {
+public:
+    Steps(const SortProgress* progress, std::size_t sorts, std::size_t m) : outer_(progress) {
+        const std::size_t one = m / 2 + (m > 1 ? m - 1 : 0);
+        total_ = sorts * one;
+        if (outer_ && *outer_)
+            inner_ = [this, one](std::size_t done, std::size_t) {
+                (*outer_)(offset_ + done, total_);
+                if (done == one) offset_ += one;
+            };
+    }
+    Steps(const Steps&) = delete;
+    Steps& operator=(const Steps&) = delete;
+    const SortProgress* inner() const { return inner_ ? &inner_ : nullptr; }
+
+private:
+    const SortProgress* outer_;
+    SortProgress inner_;
+    std::size_t total_ = 0, offset_ = 0;
+};
 
 // Sorts records heap[1 .. m] by their rank, record >> shift, exactly as the
-// heap sort sorts the keys; without equal ranks any sort does that, and
-// placing each record at its rank is the fastest.
+// heap sort sorts the keys. Without equal ranks any sort does that, and
+// placing each record at its rank, in place, is the fastest.
 template <class Record>
-void sort_by_rank(HeapPositions<Record>& heap, unsigned shift, std::size_t rank_count) {
+void sort_by_rank(HeapPositions<Record>& heap, unsigned shift, std::size_t rank_count, const SortProgress* progress) {
     if (rank_count == heap.size()) {
-        HeapPositions<Record> sorted(heap.size());
-        for (std::size_t q = 1; q <= heap.size(); ++q) sorted[(heap[q] >> shift) + 1] = heap[q];
-        heap = std::move(sorted);
+        for (std::size_t q = 1; q <= heap.size(); ++q)
+            for (std::size_t home = (heap[q] >> shift) + 1; home != q; home = (heap[q] >> shift) + 1)
+                std::swap(heap[q], heap[home]);
+        if (progress && *progress && heap.size() > 0) {
+            const std::size_t m = heap.size(), steps = m / 2 + (m > 1 ? m - 1 : 0);
+            (*progress)(steps, steps);
+        }
         return;
     }
-    heap_sort(heap, [shift](Record r) { return r >> shift; });
+    heap_sort(heap, [shift](Record r) { return r >> shift; }, progress);
 }
 
-PairwiseDistance unpack(const RealMatrix& distances, PackedPair pair) {
-    return {distances(first_of(pair), second_of(pair)), first_of(pair), second_of(pair)};
-}
-
-// The final sort runs on records (rank << id_bits | id), where id numbers
-// the wanted pairs (rank below wanted_ranks) in fill order; ids only name
-// pairs and are never compared. Every other record carries id 0, as nobody
-// asks for it. With row-sum pre-ordering the records first go through the
-// first sort, on records (key rank << 32 | payload): a 32-bit final record is
-// itself the payload, a 64-bit one is fetched by its fill position. Returns
-// the wanted pairs in list order.
+// The records of the final sort, (rank << id_bits | id): rank is the rank of
+// the pair's distance. In 32 bits, id numbers the wanted pairs (rank below
+// wanted_ranks) in the order they are made and names them in a side table;
+// every other record carries id 0, as nobody asks for it. In 64 bits, the id
+// is the packed pair itself. Ids are never compared.
 template <class Record>
-std::optional<PairwiseDistances> wanted_in_order(const RealMatrix& distances, bool row_sum_preordering,
-                                                 const Ranks& ranks, std::uint32_t wanted_ranks,
-                                                 std::size_t wanted, unsigned id_bits) {
-    const std::size_t n = distances.size(), m = triangle(n);
-    std::vector<PackedPair> pairs(wanted);
-    std::size_t id = 0;
-    const auto record_of = [&](std::size_t position, PackedPair pair) {
-        const std::uint32_t rank = ranks.of[position];
-        Record record = Record{rank} << id_bits;
-        if (rank < wanted_ranks) {
-            record |= static_cast<Record>(id);
-            pairs[id++] = pair;
+class FinalRecords {
+public:
+    static constexpr bool named = sizeof(Record) == sizeof(std::uint32_t);
+
+    FinalRecords(std::uint32_t wanted_ranks, std::size_t wanted, unsigned id_bits)
+        : wanted_ranks_(wanted_ranks), id_bits_(id_bits) {
+        if constexpr (named) pairs_.resize(wanted);
+    }
+    unsigned id_bits() const { return id_bits_; }
+
+    Record make(std::uint32_t rank, PackedPair pair) {
+        Record record = Record{rank} << id_bits_;
+        if constexpr (named) {
+            if (rank < wanted_ranks_) {
+                record |= static_cast<Record>(next_);
+                pairs_[next_++] = pair;
+            }
+        } else {
+            record |= pair;
         }
         return record;
-    };
+    }
+    PackedPair pair_of(Record record) const {
+        if constexpr (named) return pairs_[record & ((Record{1} << id_bits_) - 1)];
+        else return static_cast<PackedPair>(record);
+    }
+
+private:
+    std::uint32_t wanted_ranks_;
+    unsigned id_bits_;
+    std::vector<PackedPair> pairs_;
+    std::size_t next_ = 0;
+};
+
+// The wanted pairs in list order, sorted on one array of m records and
+// nothing else per pair (but the ranks, where too many distinct distances
+// keep them per pair). With row-sum pre-ordering the same array first holds
+// the packed pairs, sorted by s(j) + s(i) computed from the row sums as the
+// sort compares them; then each record is turned, in place, into its final
+// record for the second sort.
+template <class Record>
+PairwiseDistances wanted_in_order(const RealMatrix& distances, bool row_sum_preordering, const KeyRanks& ranks,
+                                  FinalRecords<Record> records, std::size_t wanted, const SortProgress* progress) {
+    const std::size_t n = distances.size(), m = triangle(n);
+    const Steps steps(progress, row_sum_preordering ? 2 : 1, m);
     HeapPositions<Record> heap(m);
     std::size_t p = 0;
     if (!row_sum_preordering) {
-        for_each_pair(n, [&](PackedPair pair) {
-            heap[p + 1] = record_of(p, pair);
-            ++p;
-        });
+        for (std::size_t i = 0; i + 1 < n; ++i) {
+            const double* row = distances.row(i);
+            for (std::size_t j = i + 1; j < n; ++j, ++p) heap[p + 1] = records.make(ranks(p, row[j]), pack(i, j));
+        }
     } else {
-        const std::optional<Ranks> key_ranks = row_sum_ranks(row_sums(distances));
-        if (!key_ranks) return std::nullopt;
-        constexpr bool carried = sizeof(Record) <= sizeof(std::uint32_t);
-        std::vector<Record> fetched;
-        if constexpr (!carried) fetched.reserve(m);
-        HeapPositions<std::uint64_t> first(m);
-        for_each_pair(n, [&](PackedPair pair) {
-            const std::uint64_t key_rank = std::uint64_t{key_ranks->of[p]} << 32;
-            const Record record = record_of(p, pair);
-            if constexpr (carried) {
-                first[p + 1] = key_rank | record;
-            } else {
-                first[p + 1] = key_rank | p;
-                fetched.push_back(record);
-            }
-            ++p;
-        });
-        sort_by_rank(first, 32, key_ranks->count);
+        for_each_pair(n, [&](PackedPair pair) { heap[++p] = pair; });
+        const std::vector<double> sums = row_sums(distances);
+        heap_sort(heap, [s = sums.data()](Record r) {
+            const auto pair = static_cast<PackedPair>(r);
+            return s[second_of(pair)] + s[first_of(pair)];
+        }, steps.inner());
+        // The pairs now come in no useful order for the matrix: fetch the
+        // distances (and ranks) a little ahead.
+        constexpr std::size_t ahead = 64;
+        const auto fetch = [&](std::size_t q) {
+            const auto pair = static_cast<PackedPair>(heap[q]);
+            __builtin_prefetch(distances.row(first_of(pair)) + second_of(pair));
+            if (const void* where = ranks.where(fill_position(pair, n))) __builtin_prefetch(where);
+        };
+        for (std::size_t q = 1; q <= std::min(m, ahead); ++q) fetch(q);
         for (std::size_t q = 1; q <= m; ++q) {
-            const auto payload = static_cast<std::uint32_t>(first[q]);
-            if constexpr (carried) {
-                heap[q] = static_cast<Record>(payload);
-            } else {
-                heap[q] = fetched[payload];
-            }
+            if (q + ahead <= m) fetch(q + ahead);
+            const auto pair = static_cast<PackedPair>(heap[q]);
+            heap[q] = records.make(ranks(fill_position(pair, n), distances(first_of(pair), second_of(pair))), pair);
         }
     }
-    sort_by_rank(heap, id_bits, ranks.count);
-    const Record id_mask = (Record{1} << id_bits) - 1;
+    sort_by_rank(heap, records.id_bits(), ranks.count(), steps.inner());
     PairwiseDistances list(wanted);
-    for (std::size_t q = 0; q < wanted; ++q) list[q] = unpack(distances, pairs[heap[q + 1] & id_mask]);
+    for (std::size_t q = 0; q < wanted; ++q) {
+        const PackedPair pair = records.pair_of(heap[q + 1]);
+        list[q] = {distances(first_of(pair), second_of(pair)), first_of(pair), second_of(pair)};
+    }
     return list;
 }
 
-std::optional<PairwiseDistances> sorted_head(const RealMatrix& distances, bool row_sum_preordering,
-                                             const Ranks& ranks, std::uint32_t wanted_ranks, std::size_t wanted) {
-    if (wanted == 0) return PairwiseDistances{};
+PairwiseDistances sorted_head(const RealMatrix& distances, bool row_sum_preordering, const KeyRanks& ranks,
+                              std::uint32_t wanted_ranks, std::size_t wanted, const SortProgress* progress) {
+    if (wanted == 0) return {};
     const auto id_bits = static_cast<unsigned>(std::bit_width(wanted - 1));
-    const auto rank_bits = static_cast<unsigned>(std::bit_width(ranks.count - 1));
+    const auto rank_bits = static_cast<unsigned>(std::bit_width(ranks.count() - 1));
     if (rank_bits + id_bits <= 32)
-        return wanted_in_order<std::uint32_t>(distances, row_sum_preordering, ranks, wanted_ranks, wanted, id_bits);
-    return wanted_in_order<std::uint64_t>(distances, row_sum_preordering, ranks, wanted_ranks, wanted, 32);
+        return wanted_in_order(distances, row_sum_preordering, ranks,
+                               FinalRecords<std::uint32_t>(wanted_ranks, wanted, id_bits), wanted, progress);
+    return wanted_in_order(distances, row_sum_preordering, ranks, FinalRecords<std::uint64_t>(wanted_ranks, wanted, 32),
+                           wanted, progress);
 }
 
 }  // namespace
 
-std::optional<PairwiseDistances> sorted_pair_list(const RealMatrix& distances, bool row_sum_preordering) {
+std::optional<PairwiseDistances> sorted_pair_list(const RealMatrix& distances, bool row_sum_preordering,
+                                                  const SortProgress* progress) {
     if (distances.size() > packed_object_limit) return std::nullopt;
-    const std::optional<Ranks> ranks = distance_ranks(distances);
+    const std::optional<KeyRanks> ranks = distance_ranks(distances);
     if (!ranks) return std::nullopt;
-    const std::size_t m = ranks->of.size();
-    return sorted_head(distances, row_sum_preordering, *ranks, static_cast<std::uint32_t>(ranks->count), m);
+    const std::size_t m = triangle(distances.size());
+    return sorted_head(distances, row_sum_preordering, *ranks, static_cast<std::uint32_t>(ranks->count()), m, progress);
 }
 
 std::optional<PairwiseDistances> sorted_pairs_within(const RealMatrix& distances, bool row_sum_preordering,
-                                                     double limit) {
+                                                     double limit, const SortProgress* progress) {
     if (distances.size() > packed_object_limit) return std::nullopt;
-    const std::optional<Ranks> ranks = distance_ranks(distances);
+    const std::optional<KeyRanks> ranks = distance_ranks(distances);
     if (!ranks) return std::nullopt;
     // Ranks keep the order of distances, so the pairs within limit are those
-    // ranked below one more than the highest rank of such a pair.
-    std::uint32_t wanted_ranks = 0;
-    std::size_t wanted = 0, p = 0;
-    for_each_pair(distances.size(), [&](PackedPair pair) {
-        if (distances(first_of(pair), second_of(pair)) <= limit) {
-            wanted_ranks = std::max(wanted_ranks, ranks->of[p] + 1);
-            ++wanted;
-        }
-        ++p;
-    });
-    return sorted_head(distances, row_sum_preordering, *ranks, wanted_ranks, wanted);
+    // ranked up to the rank of the largest distance within limit.
+    const std::size_t n = distances.size();
+    std::size_t wanted = 0, p = 0, largest_at = 0;
+    double largest = 0.0;
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        const double* row = distances.row(i);
+        for (std::size_t j = i + 1; j < n; ++j, ++p)
+            if (row[j] <= limit) {
+                if (wanted == 0 || row[j] > largest) largest = row[j], largest_at = p;
+                ++wanted;
+            }
+    }
+    const std::uint32_t wanted_ranks = wanted == 0 ? 0 : (*ranks)(largest_at, largest) + 1;
+    return sorted_head(distances, row_sum_preordering, *ranks, wanted_ranks, wanted, progress);
 }
 
 namespace {
 
 // The sorts on full records, comparing the doubles themselves: for NaN keys,
 // which have no rank, and for matrices too large to pack a pair into 32 bits.
-PairwiseDistances sorted_by_distances(const RealMatrix& distances, bool row_sum_preordering) {
+PairwiseDistances sorted_by_distances(const RealMatrix& distances, bool row_sum_preordering,
+                                      const SortProgress* progress) {
     const std::size_t n = distances.size();
+    const Steps steps(progress, row_sum_preordering ? 2 : 1, triangle(n));
     HeapPositions<PairwiseDistance> heap(triangle(n));
     const std::vector<double> sums = row_sum_preordering ? row_sums(distances) : std::vector<double>{};
     std::size_t p = 1;
@@ -184,19 +234,20 @@ PairwiseDistances sorted_by_distances(const RealMatrix& distances, bool row_sum_
                          static_cast<std::int32_t>(j)};
     const auto by_distance = [](const PairwiseDistance& r) { return r.distance; };
     if (row_sum_preordering) {
-        heap_sort(heap, by_distance);
+        heap_sort(heap, by_distance, steps.inner());
         for (std::size_t q = 1; q <= heap.size(); ++q) heap[q].distance = distances(heap[q].first, heap[q].second);
     }
-    heap_sort(heap, by_distance);
+    heap_sort(heap, by_distance, steps.inner());
     return PairwiseDistances(heap.data() + 1, heap.data() + 1 + heap.size());
 }
 
 }  // namespace
 
-PairwiseDistances squared_to_pairwise(const RealMatrix& distances, bool row_sum_preordering) {
-    if (std::optional<PairwiseDistances> list = sorted_pair_list(distances, row_sum_preordering))
+PairwiseDistances squared_to_pairwise(const RealMatrix& distances, bool row_sum_preordering,
+                                      const SortProgress* progress) {
+    if (std::optional<PairwiseDistances> list = sorted_pair_list(distances, row_sum_preordering, progress))
         return std::move(*list);
-    return sorted_by_distances(distances, row_sum_preordering);
+    return sorted_by_distances(distances, row_sum_preordering, progress);
 }
 
 }  // namespace phylo::series

@@ -6,10 +6,12 @@
 // list is the upper triangle in fill order (0,1), (0,2), ..., (1,2), ...,
 // sorted with the heap sort by distance (and before that, with row-sum
 // pre-ordering, by s(j) + s(i)); equal keys end where the heap sort leaves
-// them, which our users' results depend on. Records carry the rank of their
-// key, which the heap sort compares exactly as it would the key, and a
-// payload: the pair packed into 32 bits, or only an index of the pairs that
-// matter to the caller.
+// them, which our users' results depend on. Records of the distance sort
+// carry the rank of their distance, which the heap sort compares exactly as
+// it would the distance, and a payload: the pair packed into 32 bits, or only
+// an index of the pairs that matter to the caller. The row-sum sort runs on
+// the packed pairs themselves, its keys computed as they are compared. One
+// array of 4 or 8 bytes per pair is all that lives through the sorts.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +19,7 @@
 #include <optional>
 #include <vector>
 
+#include "phylo/heap_sort.hpp"
 #include "phylo/types.hpp"
 
 namespace phylo::series {
@@ -33,8 +36,10 @@ using PairwiseDistances = std::vector<PairwiseDistance>;
 // All n(n-1)/2 pairs of the upper triangle (row below column), sorted by
 // distance with phylo::heap_sort. With row-sum pre-ordering the pairs are
 // first sorted by the sum of their two objects' row sums, which decides the
-// order of equal distances in the second sort.
-PairwiseDistances squared_to_pairwise(const RealMatrix& distances, bool row_sum_preordering);
+// order of equal distances in the second sort. progress, when given, hears
+// how far the sorts have come.
+PairwiseDistances squared_to_pairwise(const RealMatrix& distances, bool row_sum_preordering,
+                                      const SortProgress* progress = nullptr);
 
 
 using PackedPair = std::uint32_t;  // first << 16 | second
@@ -62,12 +67,13 @@ std::vector<double> row_sums(const RealMatrix& distances);
 
 // The whole list sorted exactly; nothing when a key is NaN or the matrix is
 // too large to pack its pairs.
-std::optional<PairwiseDistances> sorted_pair_list(const RealMatrix& distances, bool row_sum_preordering);
+std::optional<PairwiseDistances> sorted_pair_list(const RealMatrix& distances, bool row_sum_preordering,
+                                                  const SortProgress* progress = nullptr);
 
 // The head of that list holding every pair with distance at most limit, in
 // the list's order (so, the pairs some threshold up to limit consumes);
 // nothing as above.
 std::optional<PairwiseDistances> sorted_pairs_within(const RealMatrix& distances, bool row_sum_preordering,
-                                                     double limit);
+                                                     double limit, const SortProgress* progress = nullptr);
 
 }  // namespace phylo::series

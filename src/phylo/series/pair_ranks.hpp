@@ -57,30 +57,51 @@ struct KeyPosition {
 // Ranks by sorting the order keys of positions 0 .. items.size() - 1.
 Ranks rank_by_sorting(std::vector<KeyPosition> items);
 
-// Ranks of m keys that for_each_key(visit) hands to visit one after another
-// (it is called once or twice); nothing when a key is NaN.
+// The ranks of m keys, found by their position and value: looked up in the
+// table of distinct keys where those are few, so that nothing per key is
+// kept; else kept per key, ranked by sorting.
+class KeyRanks {
+public:
+    std::uint32_t operator()(std::size_t position, double key) const {
+        return by_table_ ? table_.rank(order_key(key)) : of_[position];
+    }
+    std::size_t count() const noexcept { return count_; }
+    // The place of position's rank, to fetch into the cache ahead of use.
+    const void* where(std::size_t position) const noexcept { return by_table_ ? nullptr : of_.data() + position; }
+
+    // Ranks of m keys that for_each_key(visit) hands to visit one after
+    // another (it is called once or twice); nothing when a key is NaN.
+    template <class ForEachKey>
+    static std::optional<KeyRanks> of(std::size_t m, ForEachKey for_each_key);
+
+private:
+    bool by_table_ = true;
+    DistinctKeys table_;
+    std::vector<std::uint32_t> of_;
+    std::size_t count_ = 0;
+};
+
 template <class ForEachKey>
-std::optional<Ranks> rank_keys(std::size_t m, ForEachKey for_each_key) {
-    DistinctKeys table;
-    bool few = true, not_a_number = false;
+std::optional<KeyRanks> KeyRanks::of(std::size_t m, ForEachKey for_each_key) {
+    KeyRanks ranks;
+    bool not_a_number = false;
     for_each_key([&](double key) {
         if (key != key) not_a_number = true;
-        else if (few) few = table.insert(order_key(key));
+        else if (ranks.by_table_) ranks.by_table_ = ranks.table_.insert(order_key(key));
     });
     if (not_a_number) return std::nullopt;
-    if (!few) {
-        std::vector<KeyPosition> items;
-        items.reserve(m);
-        for_each_key([&](double key) {
-            items.push_back({order_key(key), static_cast<std::uint32_t>(items.size())});
-        });
-        return rank_by_sorting(std::move(items));
+    if (ranks.by_table_) {
+        ranks.table_.number();
+        ranks.count_ = ranks.table_.size();
+        return ranks;
     }
-    table.number();
-    Ranks ranks;
-    ranks.of.reserve(m);
-    ranks.count = table.size();
-    for_each_key([&](double key) { ranks.of.push_back(table.rank(order_key(key))); });
+    ranks.table_ = DistinctKeys();
+    std::vector<KeyPosition> items;
+    items.reserve(m);
+    for_each_key([&](double key) { items.push_back({order_key(key), static_cast<std::uint32_t>(items.size())}); });
+    Ranks sorted = rank_by_sorting(std::move(items));
+    ranks.of_ = std::move(sorted.of);
+    ranks.count_ = sorted.count;
     return ranks;
 }
 

@@ -79,15 +79,15 @@ ThresholdBatches batches_in_list_order(PairwiseDistances list, const std::vector
 }
 
 ThresholdBatches batches_in_exact_order(const RealMatrix& distances, bool row_sum_preordering,
-                                        const std::vector<double>& t) {
+                                        const std::vector<double>& t, const SortProgress* progress) {
     // Without NaN the list is ascending and the thresholds consume exactly
     // its head up to the largest threshold; only that head is decoded.
     if (!t.empty()) {
         const double limit = *std::max_element(t.begin(), t.end());
-        if (std::optional<PairwiseDistances> head = sorted_pairs_within(distances, row_sum_preordering, limit))
+        if (std::optional<PairwiseDistances> head = sorted_pairs_within(distances, row_sum_preordering, limit, progress))
             return batches_in_list_order(std::move(*head), t);
     }
-    return batches_in_list_order(squared_to_pairwise(distances, row_sum_preordering), t);
+    return batches_in_list_order(squared_to_pairwise(distances, row_sum_preordering, progress), t);
 }
 
 std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, const std::vector<double>& t,

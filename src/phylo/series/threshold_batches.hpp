@@ -26,8 +26,9 @@ struct ThresholdBatches {
 ThresholdBatches batches_in_list_order(PairwiseDistances list, const std::vector<double>& t);
 
 // The batches of the list squared_to_pairwise returns, in its exact order.
+// progress, when given, hears how far the sort has come.
 ThresholdBatches batches_in_exact_order(const RealMatrix& distances, bool row_sum_preordering,
-                                        const std::vector<double>& t);
+                                        const std::vector<double>& t, const SortProgress* progress = nullptr);
 
 enum class BatchOrder {
     by_distance,  // ascending distance within a batch; equal distances in no particular order
