@@ -23,6 +23,8 @@
 #include "phylo/heap_sort.hpp"
 #include "phylo/series/link_counts.hpp"
 #include "phylo/series/pair_list.hpp"
+#include "literal/glc_series.hpp"
+#include "random_matrices.hpp"
 #include "test_support.hpp"
 
 namespace {
@@ -59,58 +61,6 @@ PartitionSet glc(const RealMatrix& d, std::size_t count, double start, double st
                  bool row_sums = false) {
     PartitionSet result(count);
     phylo::series::glc_series(d, row_sums, result, start, step, fraction);
-    return result;
-}
-
-// ---------------------------------------------------------------------------
-// The literal procedure, kept as the reference for the fast paths: the whole
-// list through phylo::heap_sort, a dense n x n link table, relabelling by a
-// pass over all objects, a new partition at every fusion threshold.
-
-using tarvix_test::literal_pairwise;
-
-PartitionSet literal_glc(const RealMatrix& d, bool row_sums, std::size_t count, double start, double step,
-                         double fraction) {
-    const std::size_t n = d.size();
-    const PairwiseDistances list = literal_pairwise(d, row_sums);
-    std::vector<int> label(n), size(n, 1);
-    for (std::size_t o = 0; o < n; ++o) label[o] = static_cast<int>(o);
-    std::vector<std::vector<std::int64_t>> link(n, std::vector<std::int64_t>(n, 0));
-    PartitionSet result(count);
-    std::size_t pos = 0;
-    double t = start;
-    for (std::size_t k = 0; k < count; ++k) {
-        bool fused = false;
-        for (; pos < list.size() && !(list[pos].distance > t); ++pos) {
-            int a = label[list[pos].first], b = label[list[pos].second];
-            if (a == b) continue;
-            if (a > b) std::swap(a, b);
-            link[a][b] += 1;
-            link[b][a] = link[a][b];
-            const double share = static_cast<double>(link[a][b]) / static_cast<double>(std::int64_t{size[a]} * size[b]);
-            if (share >= fraction) {
-                for (int& l : label)
-                    if (l == a) l = b;
-                size[b] += size[a];
-                size[a] = 0;
-                for (std::size_t r = 0; r < n; ++r) link[r][b] += link[r][a];
-                for (std::size_t c = 0; c < n; ++c) link[b][c] += link[a][c];
-                fused = true;
-            }
-        }
-        if (k == 0 || fused) {
-            std::vector<int> number(n, 0);
-            int counter = 0;
-            for (std::size_t o = 0; o < n; ++o)
-                if (size[o] > 0) number[o] = counter++;
-            auto partition = std::make_shared<Partition>(n);
-            for (std::size_t o = 0; o < n; ++o) (*partition)[o] = number[label[o]];
-            result[k] = partition;
-        } else {
-            result[k] = result[k - 1];
-        }
-        t += step;
-    }
     return result;
 }
 
@@ -176,6 +126,17 @@ TEST(PairList, RowSumPreorderingDecidesTheOrderOfEqualDistances) {
               (std::vector<std::pair<int, int>>{{1, 2}, {0, 1}, {0, 2}}));
 }
 
+TEST(PairList, RowSumsAddTheWholeRowDiagonalIncluded) {
+    // Every distance 1 and d(2,2) = 5: row sums 2, 2, 7 give keys (0,1) 4,
+    // (0,2) 9, (1,2) 9. The first sort leaves (0,1), (1,2), (0,2); the second
+    // sort of three equal distances moves positions (1, 2, 3) to (3, 1, 2):
+    // (0,2), (0,1), (1,2). Row sums without the diagonal would tie all three
+    // keys and give (0,2), (1,2), (0,1).
+    const RealMatrix d = matrix({{0, 1, 1}, {1, 0, 1}, {1, 1, 5}});
+    EXPECT_EQ(pairs_of(phylo::series::squared_to_pairwise(d, true)),
+              (std::vector<std::pair<int, int>>{{0, 2}, {0, 1}, {1, 2}}));
+}
+
 TEST(PairList, EmptyForOneObject) {
     EXPECT_TRUE(phylo::series::squared_to_pairwise(RealMatrix(1, 0.0), false).empty());
     EXPECT_TRUE(phylo::series::squared_to_pairwise(RealMatrix(1, 0.0), true).empty());
@@ -200,20 +161,18 @@ TEST(HeapSort, LeavesFourEqualKeysInTheTracedOrderInBothStorages) {
     }
 }
 
-// Random matrices: tie-free, with chance ties (four decimals) and tie-heavy
-// (a handful of values); asymmetric, so that the lower triangle changes the
-// row sums but never the distances.
+// Random matrices: tie-free, with chance ties and tie-heavy (quarters);
+// with an independent lower triangle, which changes the row sums but never
+// the distances.
 RealMatrix random_matrix(std::mt19937& random, std::size_t n, int kind) {
-    std::uniform_real_distribution<double> uniform(0.0, 1.0);
-    RealMatrix d(n, 0.0);
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t k = 0; k < n; ++k) {
-            if (i == k) continue;
-            const double u = uniform(random);
-            d(i, k) = kind == 0 ? u : kind == 1 ? std::round(u * 1e4) / 1e4 : std::round(u * 4) / 4;
-        }
-    return d;
+    using tarvix_test::MatrixKind;
+    const MatrixKind kinds[] = {MatrixKind::tie_free(), MatrixKind::chance_ties(),
+                                MatrixKind::tie_heavy(5).scaled(0.25)};
+    return tarvix_test::random_matrix(random, n, kinds[kind].independent_lower());
 }
+
+using tarvix_test::literal_glc;
+using tarvix_test::literal_pairwise;
 
 TEST(PairList, AgreesWithTheLiteralSortOnRandomMatrices) {
     std::mt19937 random(11);
