@@ -1,5 +1,8 @@
 #include "driver/report.hpp"
 
+#include <filesystem>
+
+#include "driver/progress_line.hpp"
 #include "phylo/io/read.hpp"
 
 namespace tarvix {
@@ -25,6 +28,13 @@ void put_header(phylo::io::Output& out, const std::string& text, const phylo::La
 }
 
 phylo::Squared read_matrix(const RunContext& context, phylo::io::TextInput& input) {
+    // At a terminal, the share of the file read so far.
+    ProgressLine line("reading " + std::filesystem::path(input.name()).filename().string());
+    if (line.active()) input.set_progress([&line](std::size_t done, std::size_t total) { line.show(done, total); });
+    struct Detach {
+        phylo::io::TextInput& input;
+        ~Detach() { input.set_progress({}); }
+    } detach{input};
     return phylo::io::read::get(input, context.settings.format);
 }
 

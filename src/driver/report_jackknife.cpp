@@ -4,10 +4,9 @@
 // every column over the replicates.
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
 #include <string>
 
+#include "driver/progress_line.hpp"
 #include "driver/report.hpp"
 #include "driver/series.hpp"
 #include "phylo/errors.hpp"
@@ -42,40 +41,6 @@ void check_replicate_memory(std::int32_t replicates, std::size_t bytes_per_repli
     }
 }
 
-// A one-line count of the finished replicates on standard error while the
-// jackknife runs, when standard error is a terminal; erased when it ends,
-// also when it ends in a failure, so that the failure's line stands alone.
-class ProgressLine {
-public:
-    ProgressLine() : at_terminal_(isatty(STDERR_FILENO) == 1) {}
-    ProgressLine(const ProgressLine&) = delete;
-    ProgressLine& operator=(const ProgressLine&) = delete;
-    ~ProgressLine() {
-        if (drawn_) std::fputs("\r\033[K", stderr);
-    }
-
-    phylo::jackknife::JackknifeProgress callback() {
-        if (!at_terminal_) return {};
-        return [this](std::size_t done, std::size_t total) { show(done, total); };
-    }
-
-private:
-    void show(std::size_t done, std::size_t total) {
-        // A terminal needs no more than ten updates a second.
-        const auto now = std::chrono::steady_clock::now();
-        if (drawn_ && done != total && now - last_ < std::chrono::milliseconds(100)) return;
-        last_ = now;
-        drawn_ = true;
-        const std::string text = "\rjackknife: " + phylo::decimal(done) + " of " + phylo::decimal(total) +
-                                 " replicates";
-        std::fputs(text.c_str(), stderr);
-    }
-
-    bool at_terminal_;
-    bool drawn_ = false;
-    std::chrono::steady_clock::time_point last_{};
-};
-
 class JackknifeReport : public Report {
 public:
     explicit JackknifeReport(const RunContext& context)
@@ -103,10 +68,18 @@ public:
         {
             const phylo::PartitionSet references =
                 phylo::partitions::to_group_numbers(matrix.labels, context_.reference);
-            ProgressLine progress;
+            // A count of the finished replicates while the jackknife runs.
+            ProgressLine line("jackknife");
+            phylo::jackknife::JackknifeProgress progress;
+            if (line.active()) {
+                progress = [&line](std::size_t done, std::size_t total) {
+                    line.show_text(phylo::decimal(done) + " of " + phylo::decimal(total) + " replicates",
+                                   done == total);
+                };
+            }
             phylo::jackknife::taxon_jackknife(matrix.matrix, s.row_sum_preordering, references, s.seed, replicates_,
                                              s.minimum_threshold, s.step, s.maximum_threshold, s.fraction,
-                                             s.deletion_fraction, progress.callback());
+                                             s.deletion_fraction, progress);
         }
         phylo::io::Output& out = context_.out;
         if (s.verbose) {

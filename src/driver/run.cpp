@@ -94,7 +94,10 @@ int run_checked(const std::string& command, const std::vector<std::string>& argu
     if (needs_reference(context.settings.mode)) context.reference = read_reference(context.settings);
     if (context.settings.mode == RunMode::two_matrix_optimisation) {
         InputHandle file(*context.settings.second_file);
-        context.second_matrix = phylo::io::read::get(file.get(), context.settings.format);
+        context.second_matrix = read_matrix(context, file.get());
+        // Damage behind the matrix in a compressed file fails the run too;
+        // standard input stays where it is for the inputs that follow.
+        if (*context.settings.second_file != "-") file.get().verify_rest();
     }
     const std::unique_ptr<Report> report = make_report(context);
     read_inputs(context, *report, line.inputs);

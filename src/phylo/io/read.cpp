@@ -6,6 +6,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/io/number_syntax.hpp"
+#include "phylo/io/parallel_read.hpp"
 #include "phylo/number_images.hpp"
 #include "text_utils/text_utils.hpp"
 
@@ -177,7 +178,14 @@ Squared get(TextInput& input, DistInputFormat format) {
 
     Squared result;
     result.labels.reserve(std::min(n, capacity));
+    parallel_read::RowReader rows_at_once(input, labels_in, n);
     for (std::size_t i = 0; i < n; ++i) {
+        // Rows on lines of their own are read many at a time, on all cores.
+        if (const std::size_t rows = rows_at_once.get_rows(i, values, capacity, result.labels)) {
+            filled += rows * n;
+            i += rows - 1;
+            continue;
+        }
         result.labels.emplace_back();
         get_label(input, labels_in, result.labels.back());
         for (std::size_t k = 0; k < n; ++k) {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "phylo/errors.hpp"
+#include "phylo/io/byte_source.hpp"
 
 namespace phylo::io {
 
@@ -31,6 +32,7 @@ TextInput::TextInput(int fd, std::string name, bool owns_fd)
 }
 
 TextInput::~TextInput() {
+    source_.reset();  // a decompressing thread stops before its file closes
     if (owns_fd_ && fd_ >= 0) ::close(fd_);
 }
 
@@ -83,18 +85,25 @@ bool TextInput::refill() {
         buffer_ = std::move(bigger);
         capacity_ = capacity;
     }
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
-        if (n > 0) {
-            end_ += static_cast<std::size_t>(n);
-            return true;
-        }
-        if (n == 0) {
-            eof_ = true;
-            return false;
-        }
-        if (errno != EINTR) throw InvalidFilename(name_);
+    if (!source_) {
+        source_ = open_byte_source(fd_, name_);
+        if (source_->compressed()) file_size_ = 0;  // the text's size is not the file's
     }
+    const std::size_t n = source_->read(buffer_.get() + end_, capacity_ - end_);
+    if (progress_) progress_(source_->file_bytes_read(), source_->file_size());
+    if (n == 0) {
+        eof_ = true;
+        return false;
+    }
+    end_ += n;
+    return true;
+}
+
+void TextInput::verify_rest() {
+    if (at_end() || !source_ || !source_->compressed()) return;
+    do {
+        pos_ = end_;
+    } while (!at_end());
 }
 
 std::size_t TextInput::ensure(std::size_t count) {

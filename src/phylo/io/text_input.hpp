@@ -1,14 +1,18 @@
-// A text input read in large blocks: standard input or an opened file. The
-// readers look at the next character, take characters, test for line ends
-// and the end of the input, and scan tokens in place in the buffer.
+// A text input read in large blocks: standard input or an opened file,
+// plain or gzip-compressed (recognised by its first bytes). The readers look
+// at the next character, take characters, test for line ends and the end of
+// the input, and scan tokens in place in the buffer.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace phylo::io {
+
+class ByteSource;
 
 class TextInput {
 public:
@@ -57,13 +61,25 @@ public:
     std::string read_line();
 
     // An estimate of how many characters are left (file size minus what was
-    // read); 0 when unknown (pipes).
+    // read); 0 when unknown (pipes, compressed files).
     std::size_t known_remaining() const noexcept;
+
+    // Called after every block read from the file with the bytes of the file
+    // read so far and its size (0 when unknown); an empty function stops it.
+    using Progress = std::function<void(std::size_t done, std::size_t total)>;
+    void set_progress(Progress progress) { progress_ = std::move(progress); }
+
+    // For an input of which only a part is used (the second distance file):
+    // a compressed file is read to its end, so that damage anywhere in it
+    // fails the run; a plain one is left as it is.
+    void verify_rest();
 
 private:
     TextInput(int fd, std::string name, bool owns_fd);
     bool refill();
 
+    std::unique_ptr<ByteSource> source_;  // chosen at the first read
+    Progress progress_;
     int fd_ = -1;
     bool owns_fd_ = false;
     bool eof_ = false;
