@@ -108,7 +108,7 @@ std::string random_text(std::mt19937& random, DistInputFormat format) {
             if (format == DistInputFormat::PHYLIP) {
                 if (chance(10)) label = "E coli";
                 label.resize(10, ' ');
-                if (chance(5)) label.insert(4, "\n");  // a label spread over two lines
+                if (chance(5)) label = label.substr(0, 4) + "\n" + label.substr(4);  // spread over two lines
             } else if (format == DistInputFormat::TAB_SEPARATED) {
                 if (chance(10)) label = " my strain ";
                 label += "\t";
