@@ -8,6 +8,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <poll.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -58,6 +59,7 @@ public:
         }
     }
 
+    int descriptor() const noexcept { return fd_; }
     std::size_t file_bytes_read() const noexcept override { return read_; }
     std::size_t file_size() const noexcept override { return size_; }
     bool compressed() const noexcept override { return false; }
@@ -132,6 +134,21 @@ private:
         return true;
     }
 
+    // Waits until the file has bytes (or its end) to read; false when the
+    // reader has gone away first. A pipe whose writer keeps it open must not
+    // keep the process from ending.
+    bool wait_for_input() {
+        for (;;) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (stopping_) return false;
+            }
+            pollfd watched{file_->descriptor(), POLLIN, 0};
+            const int ready = ::poll(&watched, 1, 100);
+            if (ready != 0) return true;  // readable, at its end, or failing: read() tells
+        }
+    }
+
     void produce() {
         try {
             inflate_all();
@@ -159,6 +176,7 @@ private:
         bool member_ended = false;  // the last member was complete
         for (;;) {
             if (stream.avail_in == 0) {
+                if (!wait_for_input()) return;
                 const std::size_t n = file_->read(reinterpret_cast<char*>(input.data()), input.size());
                 file_read_.store(file_->file_bytes_read(), std::memory_order_relaxed);
                 if (n == 0) break;

@@ -10,6 +10,7 @@
 #include <omp.h>
 #endif
 
+#include "phylo/errors.hpp"
 #include "phylo/io/number_syntax.hpp"
 #include "phylo/real_matrix.hpp"
 #include "text_utils/text_utils.hpp"
@@ -274,7 +275,12 @@ std::size_t RowReader::get_rows(std::size_t first_row, std::unique_ptr<double[]>
     if (capacity < needed) {
         const std::size_t total = n_ * n_;
         const std::size_t grown = std::max(needed, std::min(total, capacity * 2));
-        std::unique_ptr<double[]> bigger = allocate_reals(grown);
+        std::unique_ptr<double[]> bigger;
+        try {
+            bigger = allocate_reals(grown);
+        } catch (const ResourceError&) {
+            return give_up(first_row);  // the sequential reader meets the shortage where it would
+        }
         std::memcpy(bigger.get(), values.get(), first_row * n_ * sizeof(double));
         values = std::move(bigger);
         capacity = grown;

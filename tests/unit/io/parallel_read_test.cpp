@@ -104,7 +104,8 @@ std::string random_text(std::mt19937& random, DistInputFormat format) {
         }
         for (std::size_t i = 0; i < n; ++i) {
             if (chance(5)) text += line_end;  // a blank line between rows
-            std::string label = "T" + std::to_string(random() % 1000);
+            std::string label = std::to_string(random() % 1000);
+            label.insert(label.begin(), 'T');
             if (format == DistInputFormat::PHYLIP) {
                 if (chance(10)) label = "E coli";
                 label.resize(10, ' ');
