@@ -214,8 +214,16 @@ std::size_t RowReader::get_rows(std::size_t first_row, std::unique_ptr<double[]>
         const std::size_t line = std::max(shortest_line_, n_ + 1);
         if (rows_left < block_bytes / line) want = rows_left * line + 1;
     }
-    const std::size_t got = input_.ensure(want);
-    const bool ended = got < want;
+    std::size_t got = 0;
+    bool ended = false;
+    try {
+        got = input_.ensure(want);
+        ended = got < want;
+    } catch (const Error&) {
+        // The file fails further on (damaged compressed data): use what is
+        // buffered; the sequential reader meets the failure where it would.
+        got = std::min(want, input_.buffered().size());
+    }
     const std::string_view text = input_.buffered().substr(0, got);
     const char* const text_begin = text.data();
     const char* const text_end = text_begin + text.size();

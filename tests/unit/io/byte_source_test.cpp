@@ -14,6 +14,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/io/byte_source.hpp"
+#include "phylo/io/parallel_read.hpp"
 #include "phylo/io/read.hpp"
 #include "phylo/io/text_input.hpp"
 
@@ -142,4 +143,28 @@ TEST(ByteSource, ReaderAndProgressOnACompressedMatrix) {
     EXPECT_GT(calls, 0u);
     EXPECT_EQ(last_total, std::filesystem::file_size(packed.path()));
     EXPECT_EQ(last_done, last_total);
+}
+
+TEST(ByteSource, DamageBehindAMatrixFailsOnlyWhenTheReaderGetsThere) {
+    // A matrix of 200 rows, then damage: reading ahead for the rows on all
+    // cores must not raise the failure before the matrix is handed out.
+    std::string text = "200\n";
+    for (int i = 0; i < 200; ++i) {
+        text += 'T';
+        text += std::to_string(i);
+        for (int k = 0; k < 200; ++k) text += k == i ? " 0" : " 0.5";
+        text += "\n";
+    }
+    const std::string packed = gzip(text + "\n" + text);
+    const ScratchFile cut(packed.substr(0, packed.size() - 8));
+    for (const bool speculate : {true, false}) {
+        phylo::io::parallel_read::tuning().enabled = speculate;
+        auto input = phylo::io::TextInput::open(cut.path());
+        const auto format = phylo::io::read::DistInputFormat::EXTENDED_PHYLIP;
+        const phylo::Squared first = phylo::io::read::get(*input, format);
+        EXPECT_EQ(first.labels.back(), "T199");
+        EXPECT_EQ(first.matrix(199, 0), 0.5);
+        EXPECT_THROW(phylo::io::read::get(*input, format), phylo::InputError);
+    }
+    phylo::io::parallel_read::tuning().enabled = true;
 }
