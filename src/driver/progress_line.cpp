@@ -8,7 +8,8 @@
 
 namespace tarvix {
 
-ProgressLine::ProgressLine(std::string step) : step_(std::move(step)), at_terminal_(isatty(STDERR_FILENO) == 1) {}
+ProgressLine::ProgressLine(std::string step)
+    : step_(std::move(step)), at_terminal_(isatty(STDERR_FILENO) == 1), last_(std::chrono::steady_clock::now()) {}
 
 ProgressLine::~ProgressLine() {
     if (drawn_) std::fputs("\r\033[K", stderr);
@@ -22,9 +23,10 @@ void ProgressLine::show(std::size_t done, std::size_t total) {
 
 void ProgressLine::show_text(const std::string& text, bool final) {
     if (!at_terminal_) return;
-    // A terminal needs no more than ten updates a second.
+    // A terminal needs no more than ten updates a second, and a step done
+    // within the first tenth of a second needs no line at all.
     const auto now = std::chrono::steady_clock::now();
-    if (drawn_ && !final && now - last_ < std::chrono::milliseconds(100)) return;
+    if (now - last_ < std::chrono::milliseconds(100) && (!drawn_ || !final)) return;
     last_ = now;
     drawn_ = true;
     const std::string line = "\r\033[K" + step_ + ": " + text;

@@ -1,8 +1,9 @@
 // One progress line on standard error for a long step ("reading m.dst: 37%",
 // "jackknife: 12 of 100 replicates"), drawn only when standard error is a
-// terminal, redrawn at most ten times a second, and erased when the step
-// ends, also when it ends in a failure, so that the failure's line stands
-// alone. The library only reports counts; this is the one place that draws.
+// terminal, first after a tenth of a second, redrawn at most ten times a
+// second, and erased when the step ends, also when it ends in a failure, so
+// that the failure's line stands alone. The library only reports counts;
+// this is the one place that draws.
 #pragma once
 
 #include <chrono>
@@ -30,7 +31,7 @@ private:
     std::string step_;
     bool at_terminal_;
     bool drawn_ = false;
-    std::chrono::steady_clock::time_point last_{};
+    std::chrono::steady_clock::time_point last_;  // of the last drawing, or the start
 };
 
 }  // namespace tarvix
