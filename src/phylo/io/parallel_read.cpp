@@ -241,10 +241,13 @@ std::size_t RowReader::get_rows(std::size_t first_row, std::unique_ptr<double[]>
     }
     if (begin >= end) return give_up(first_row);
 
-    // One chunk per thread, cut at line ends.
+    // Chunks cut at line ends: two per thread, so that the thread that also
+    // reads the next block ahead does not hold the others up.
     const auto bytes = static_cast<std::size_t>(end - begin);
+    const int threads = thread_count();
+    const std::size_t most_chunks = threads > 1 ? 2 * static_cast<std::size_t>(threads) : 1;
     const int chunks = static_cast<int>(
-        std::clamp<std::size_t>(bytes / std::max<std::size_t>(tune.least_chunk_bytes, 1), 1, static_cast<std::size_t>(thread_count())));
+        std::clamp<std::size_t>(bytes / std::max<std::size_t>(tune.least_chunk_bytes, 1), 1, most_chunks));
     std::vector<Chunk> parts(static_cast<std::size_t>(chunks));
     const char* cut = begin;
     for (int j = 0; j < chunks; ++j) {
@@ -260,8 +263,9 @@ std::size_t RowReader::get_rows(std::size_t first_row, std::unique_ptr<double[]>
         }
         chunk.end = cut;
     }
+    const int team = std::min(threads, chunks);
 #ifdef _OPENMP
-#pragma omp parallel for num_threads(chunks) schedule(static, 1) if (chunks > 1)
+#pragma omp parallel for num_threads(team) schedule(dynamic, 1) if (team > 1)
 #endif
     for (int j = 0; j < chunks; ++j) {
         Chunk& chunk = parts[static_cast<std::size_t>(j)];
@@ -294,12 +298,21 @@ std::size_t RowReader::get_rows(std::size_t first_row, std::unique_ptr<double[]>
         capacity = grown;
     }
 
+    // While the chunks are parsed, one thread reads the next block of a file
+    // ahead (a pipe is not read ahead: it might wait for text the matrix
+    // does not need). Work item 0 is that read.
+    const bool ahead = !ended && lines < rows_left && input_.known_remaining() > 0 && input_.may_read_ahead();
+    const int first_item = ahead ? 0 : 1;
     double* const storage = values.get();
 #ifdef _OPENMP
-#pragma omp parallel for num_threads(chunks) schedule(static, 1) if (chunks > 1)
+#pragma omp parallel for num_threads(threads) schedule(dynamic, 1) if (threads > 1 && chunks + 1 - first_item > 1)
 #endif
-    for (int j = 0; j < chunks; ++j)
-        parse_chunk(parts[static_cast<std::size_t>(j)], format_, n_, row_limit, storage, text_end);
+    for (int j = first_item; j <= chunks; ++j) {
+        if (j == 0)
+            input_.read_ahead(block_bytes);
+        else
+            parse_chunk(parts[static_cast<std::size_t>(j - 1)], format_, n_, row_limit, storage, text_end);
+    }
 
     // The rows count in order up to the first line that was not one.
     std::size_t rows = 0;

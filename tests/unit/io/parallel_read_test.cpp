@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <typeinfo>
+#include <unistd.h>
 #include <vector>
 
 #include "phylo/errors.hpp"
@@ -30,23 +34,30 @@ struct Outcome {
     bool operator==(const Outcome&) const = default;
 };
 
-Outcome read_all(const std::string& text, DistInputFormat format, const parallel_read::Tuning& tuning) {
+// From memory, or (from_file) from a file, which the parallel reader also
+// reads ahead while it parses.
+Outcome read_all(const std::string& text, DistInputFormat format, const parallel_read::Tuning& tuning,
+                 bool from_file = false) {
     const parallel_read::Tuning saved = parallel_read::tuning();
     parallel_read::tuning() = tuning;
     Outcome outcome;
-    auto input = phylo::io::TextInput::from_text(text);
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("tarvix_parallel_read_" + std::to_string(::getpid()))).string();
+    if (from_file) std::ofstream(path, std::ios::binary) << text;
+    auto input = from_file ? phylo::io::TextInput::open(path) : phylo::io::TextInput::from_text(text);
     try {
         while (!input->only_blank_lines_left()) {
             phylo::Squared m = phylo::io::read::get(*input, format);
             outcome.labels.push_back(m.labels);
             const double* v = m.matrix.data();
             outcome.values.emplace_back(v, v + m.size() * m.size());
-            outcome.rest.push_back(input->buffered().size());
+            if (!from_file) outcome.rest.push_back(input->buffered().size());
         }
     } catch (const phylo::Error& e) {
         outcome.failure = std::string(typeid(e).name()) + ": " + e.heading() + ": " + e.what() + " @" +
-                          std::to_string(input->buffered().size());
+                          std::to_string(from_file ? 0 : input->buffered().size());
     }
+    if (from_file) std::remove(path.c_str());
     parallel_read::tuning() = saved;
     return outcome;
 }
@@ -240,6 +251,25 @@ TEST(ParallelReader, LargeMatrixOverManyBlocks) {
     const Outcome slow = read_all(text, DistInputFormat::EXTENDED_PHYLIP, sequential());
     ASSERT_TRUE(slow.failure.empty());
     expect_same(read_all(text, DistInputFormat::EXTENDED_PHYLIP, small_blocks(1 << 16, 1 << 12)), slow, "large");
+    // From a file, with the next block read ahead while one is parsed; a
+    // second matrix behind the first.
+    const Outcome twice = read_all(text + text, DistInputFormat::EXTENDED_PHYLIP, sequential(), true);
+    ASSERT_EQ(twice.labels.size(), 2u);
+    for (std::size_t block : {std::size_t{1} << 12, std::size_t{1} << 16, std::size_t{1} << 25})
+        expect_same(read_all(text + text, DistInputFormat::EXTENDED_PHYLIP, small_blocks(block, 1 << 12), true), twice,
+                    "large, from a file");
+}
+
+TEST(ParallelReader, ReadingAheadAroundALineLongerThanTheRoomForIt) {
+    // A label of 5 MB: the unread rest of the buffer is then longer than the
+    // room in front of the characters read ahead, which join it instead.
+    std::string text = "3\nA 0 1 2\n" + std::string(5 << 20, 'L') + " 1 0 3\nC 2 3 0\n";
+    const Outcome slow = read_all(text, DistInputFormat::EXTENDED_PHYLIP, sequential(), true);
+    ASSERT_TRUE(slow.failure.empty()) << slow.failure;
+    EXPECT_EQ(slow.labels[0][1].size(), std::size_t{5} << 20);
+    EXPECT_EQ(slow.values[0], (std::vector<double>{0, 1, 2, 1, 0, 3, 2, 3, 0}));
+    for (std::size_t block : {std::size_t{8}, std::size_t{1} << 16})
+        expect_same(read_all(text, DistInputFormat::EXTENDED_PHYLIP, small_blocks(block, 1), true), slow, "long line");
 }
 
 TEST(ParallelReader, StorageFollowsTheTextNotTheHeader) {
