@@ -1,49 +1,39 @@
-// One line on standard error that tells how far a long step has come, when
-// standard error is a terminal (nothing otherwise): redrawn at most ten times
-// a second, erased when the step ends, also when it ends in a failure, so
-// that the failure's line stands alone.
+// One progress line on standard error for a long step ("reading m.dst: 37%",
+// "jackknife: 12 of 100 replicates"), drawn only when standard error is a
+// terminal, first after a tenth of a second, redrawn at most ten times a
+// second, and erased when the step ends, also when it ends in a failure, so
+// that the failure's line stands alone. The library only reports counts;
+// this is the one place that draws.
 #pragma once
 
-#include <unistd.h>
-
 #include <chrono>
-#include <cstdio>
+#include <cstddef>
 #include <string>
 
 namespace tarvix {
 
 class ProgressLine {
 public:
-    ProgressLine() : at_terminal_(isatty(STDERR_FILENO) == 1) {}
+    explicit ProgressLine(std::string step);
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
-    ~ProgressLine() { erase(); }
+    ~ProgressLine();
 
-    bool at_terminal() const noexcept { return at_terminal_; }
+    // False when standard error is no terminal: then nothing is ever drawn.
+    bool active() const noexcept { return at_terminal_; }
 
-    // Draws text unless the last drawing is less than a tenth of a second
-    // old; a final text is always drawn.
-    void show(const std::string& text, bool final = false) {
-        if (!at_terminal_) return;
-        const auto now = std::chrono::steady_clock::now();
-        if (drawn_ && !final && now - last_ < std::chrono::milliseconds(100)) return;
-        last_ = now;
-        drawn_ = true;
-        std::fputs(("\r\033[K" + text).c_str(), stderr);
-        std::fflush(stderr);
-    }
-
-    void erase() {
-        if (!drawn_) return;
-        std::fputs("\r\033[K", stderr);
-        std::fflush(stderr);
-        drawn_ = false;
-    }
+    // "STEP: 37%" (the share of total done).
+    void show(std::size_t done, std::size_t total);
+    // "STEP: TEXT"; a final update is drawn however recent the last one was.
+    void show_text(const std::string& text, bool final = false);
+    // Erases the line now, when the step is over before the object ends.
+    void erase();
 
 private:
+    std::string step_;
     bool at_terminal_;
     bool drawn_ = false;
-    std::chrono::steady_clock::time_point last_{};
+    std::chrono::steady_clock::time_point last_;  // of the last drawing, or the start
 };
 
 }  // namespace tarvix

@@ -1,5 +1,8 @@
 #include "driver/report.hpp"
 
+#include <filesystem>
+
+#include "driver/progress_line.hpp"
 #include "driver/warnings.hpp"
 #include "phylo/io/print.hpp"
 #include "phylo/io/read.hpp"
@@ -48,8 +51,24 @@ void put_report(phylo::io::Output& out, const std::string& text, const phylo::La
     put_table_report(out, text, labels, table, empty_line);
 }
 
+namespace {
+
+// The matrix, with the share of the file read so far on a line at a
+// terminal; the line is gone before anything else is written.
+phylo::Squared read_with_progress(const RunContext& context, phylo::io::TextInput& input) {
+    ProgressLine line("reading " + std::filesystem::path(input.name()).filename().string());
+    if (line.active()) input.set_progress([&line](std::size_t done, std::size_t total) { line.show(done, total); });
+    struct Detach {
+        phylo::io::TextInput& input;
+        ~Detach() { input.set_progress({}); }
+    } detach{input};
+    return phylo::io::read::get(input, context.settings.format);
+}
+
+}  // namespace
+
 phylo::Squared read_matrix(const RunContext& context, phylo::io::TextInput& input) {
-    phylo::Squared matrix = phylo::io::read::get(input, context.settings.format);
+    phylo::Squared matrix = read_with_progress(context, input);
     const RunMode mode = context.settings.mode;
     if (mode == RunMode::label_listing) return matrix;
     // The cluster quality reports, the guided clustering and the shortest

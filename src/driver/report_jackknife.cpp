@@ -57,18 +57,18 @@ public:
                 failure.set_detail(one_column_reference(context_.reference, context_.reference_lines));
                 throw failure;
             }
-            // A one-line count of the finished replicates.
-            ProgressLine progress;
-            phylo::jackknife::JackknifeProgress told;
-            if (progress.at_terminal())
-                told = [&progress](std::size_t done, std::size_t total) {
-                    progress.show("jackknife: " + phylo::decimal(done) + " of " + phylo::decimal(total) +
-                                      " replicates",
-                                  done == total);
+            // A count of the finished replicates while the jackknife runs.
+            ProgressLine line("jackknife");
+            phylo::jackknife::JackknifeProgress progress;
+            if (line.active()) {
+                progress = [&line](std::size_t done, std::size_t total) {
+                    line.show_text(phylo::decimal(done) + " of " + phylo::decimal(total) + " replicates",
+                                   done == total);
                 };
+            }
             phylo::jackknife::taxon_jackknife(matrix.matrix, s.row_sum_preordering, references, s.seed, replicates_,
                                              s.minimum_threshold, s.step, s.maximum_threshold, s.fraction,
-                                             s.deletion_fraction, told);
+                                             s.deletion_fraction, progress);
         }
         if (s.verbose) {
             put_report(context_.out, "Replicate \tNo._Clusters\tNo._Clusters", header_, replicates_);

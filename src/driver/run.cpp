@@ -150,7 +150,10 @@ int run_checked(const std::string& command, const std::vector<std::string>& argu
     if (row_of(context.settings.mode).takes_reference) read_reference(context);
     if (context.settings.mode == RunMode::two_matrix_optimisation) {
         InputHandle file(*context.settings.second_file, "the second distance file of -d");
-        context.second_matrix = phylo::io::read::get(file.get(), context.settings.format);
+        context.second_matrix = read_matrix(context, file.get());
+        // Damage behind the matrix in a compressed file fails the run too;
+        // standard input stays where it is for the inputs that follow.
+        if (*context.settings.second_file != "-") file.get().verify_rest();
     }
     const std::unique_ptr<Report> report = row_of(context.settings.mode).make_report(context);
     warn_of_the_run(context);

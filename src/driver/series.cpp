@@ -37,13 +37,13 @@ phylo::PartitionSet threshold_series(const RunContext& context, const phylo::Rea
     else {
         // The exact sort of all pairs, when the series needs it, may take
         // minutes on large matrices: a line tells how far it has come.
-        ProgressLine line;
+        const std::size_t n = distances.size(), pairs = n < 2 ? 0 : n * (n - 1) / 2;
+        ProgressLine line("sorting " + phylo::decimal(pairs) + " pairs");
         phylo::SortProgress progress;
-        if (line.at_terminal()) {
-            const std::size_t n = distances.size(), pairs = n < 2 ? 0 : n * (n - 1) / 2;
-            progress = [&line, pairs](std::size_t done, std::size_t total) {
+        if (line.active()) {
+            progress = [&line](std::size_t done, std::size_t total) {
                 if (done == total) return line.erase();
-                line.show("sorting " + phylo::decimal(pairs) + " pairs: " + phylo::decimal(100 * done / total) + "%");
+                line.show(done, total);
             };
         }
         phylo::series::glc_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step,

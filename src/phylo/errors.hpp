@@ -50,6 +50,13 @@ public:
     explicit DataError(const std::string& message) : Error("data error", message) {}
 };
 
+// An input whose bytes cannot become text: compressed data that is corrupt
+// or cut short. Not "Wrong file format.", which is about the matrix text.
+class InputError : public Error {
+public:
+    explicit InputError(const std::string& message) : Error("input error", message) {}
+};
+
 // A value outside its declared range.
 class RangeError : public Error {
 public:

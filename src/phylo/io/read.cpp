@@ -6,6 +6,7 @@
 
 #include "phylo/errors.hpp"
 #include "phylo/io/number_syntax.hpp"
+#include "phylo/io/parallel_read.hpp"
 #include "phylo/io/partition_file.hpp"
 #include "phylo/io/read_failure.hpp"
 #include "phylo/number_images.hpp"
@@ -189,9 +190,16 @@ Squared get(TextInput& input, DistInputFormat format) {
 
     Squared result;
     result.labels.reserve(std::min(n, capacity));
+    parallel_read::RowReader rows_at_once(input, labels_in, n);
     RowPlace place{n};
     try {
         for (std::size_t& i = place.row; i < n; ++i) {
+            // Rows on lines of their own are read many at a time, on all cores.
+            if (const std::size_t rows = rows_at_once.get_rows(i, values, capacity, result.labels)) {
+                filled += rows * n;
+                i += rows - 1;
+                continue;
+            }
             place.labelled = false;
             place.values = 0;
             result.labels.emplace_back();

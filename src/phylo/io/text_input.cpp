@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "phylo/errors.hpp"
+#include "phylo/io/byte_source.hpp"
 
 namespace phylo::io {
 
@@ -36,6 +37,7 @@ TextInput::TextInput(int fd, std::string name, bool owns_fd)
 }
 
 TextInput::~TextInput() {
+    source_.reset();  // a decompressing thread stops before its file closes
     if (owns_fd_ && fd_ >= 0) ::close(fd_);
 }
 
@@ -81,6 +83,22 @@ TextInput& TextInput::standard_input() {
 // front (or growing the buffer when the rest fills it). False at the end.
 bool TextInput::refill() {
     if (eof_ || fd_ < 0) return false;
+    const std::size_t ahead = spare_ready_ ? spare_end_ - headroom : 0;
+    if (spare_ready_ && end_ - pos_ <= headroom) {
+        // The unread rest goes in front of the characters read ahead, and
+        // the two buffers change places: nothing large is copied.
+        spare_ready_ = false;
+        const std::size_t rest = end_ - pos_;
+        const std::size_t start = headroom - rest;
+        std::memcpy(spare_.get() + start, buffer_.get() + pos_, rest);
+        consumed_ = consumed_ + pos_ - start;  // what was taken stays counted
+        std::swap(buffer_, spare_);
+        std::swap(capacity_, spare_capacity_);
+        pos_ = start;
+        end_ = spare_end_;
+        if (progress_) progress_(source_->file_bytes_read(), source_->file_size());
+        return true;
+    }
     if (pos_ > 0) {
         if (!seekable_) dropped_lines_ += static_cast<std::size_t>(std::count(buffer_.get(), buffer_.get() + pos_, '\n'));
         last_dropped_ = buffer_[pos_ - 1];
@@ -89,8 +107,9 @@ bool TextInput::refill() {
         end_ -= pos_;
         pos_ = 0;
     }
-    if (capacity_ - end_ < block_size) {
-        const std::size_t capacity = std::max(capacity_ * 2, end_ + block_size);
+    const std::size_t room = std::max(block_size, ahead);
+    if (capacity_ - end_ < room) {
+        const std::size_t capacity = std::max(capacity_ * 2, end_ + room);
         std::unique_ptr<char[]> bigger;
         try {
             bigger.reset(new char[capacity]);
@@ -101,24 +120,59 @@ bool TextInput::refill() {
         buffer_ = std::move(bigger);
         capacity_ = capacity;
     }
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
-        if (n > 0) {
-            end_ += static_cast<std::size_t>(n);
-            return true;
-        }
-        if (n == 0) {
-            eof_ = true;
-            return false;
-        }
-        if (errno != EINTR) {
-            InvalidFilename failure(name_);
-            failure.set_subject(name_);
-            failure.set_detail(errno == EISDIR ? "a folder, not a file; name a file in it"
-                                               : std::string("cannot be read: ") + std::strerror(errno));
-            throw failure;
+    if (spare_ready_) {
+        // A rest too long for the headroom: the characters read ahead join it.
+        spare_ready_ = false;
+        std::memcpy(buffer_.get() + end_, spare_.get() + headroom, ahead);
+        end_ += ahead;
+        return true;
+    }
+    if (!source_) {
+        source_ = open_byte_source(fd_, name_);
+        if (source_->compressed()) {
+            file_size_ = 0;      // the text's size is not the file's
+            seekable_ = false;  // nor are its line ends the file's: count them as they go
         }
     }
+    const std::size_t n = source_->read(buffer_.get() + end_, capacity_ - end_);
+    if (progress_) progress_(source_->file_bytes_read(), source_->file_size());
+    if (n == 0) {
+        eof_ = true;
+        return false;
+    }
+    end_ += n;
+    return true;
+}
+
+bool TextInput::read_ahead(std::size_t count) noexcept {
+    if (eof_ || fd_ < 0 || !source_ || spare_ready_ || count == 0) return false;
+    std::size_t have = headroom;
+    try {
+        if (spare_capacity_ < headroom + count) {
+            spare_.reset();
+            spare_capacity_ = 0;
+            spare_.reset(new char[headroom + count]);
+            spare_capacity_ = headroom + count;
+        }
+        while (have < headroom + count) {
+            const std::size_t n = source_->read(spare_.get() + have, headroom + count - have);
+            if (n == 0) break;
+            have += n;
+        }
+    } catch (...) {
+        // What was read stays; the failure repeats where the ordinary reading
+        // asks the file for more.
+    }
+    spare_end_ = have;
+    spare_ready_ = have > headroom;
+    return spare_ready_;
+}
+
+void TextInput::verify_rest() {
+    if (at_end() || !source_ || !source_->compressed()) return;
+    do {
+        pos_ = end_;
+    } while (!at_end());
 }
 
 std::size_t TextInput::ensure(std::size_t count) {

@@ -1,14 +1,18 @@
-// A text input read in large blocks: standard input or an opened file. The
-// readers look at the next character, take characters, test for line ends
-// and the end of the input, and scan tokens in place in the buffer.
+// A text input read in large blocks: standard input or an opened file,
+// plain or gzip-compressed (recognised by its first bytes). The readers look
+// at the next character, take characters, test for line ends and the end of
+// the input, and scan tokens in place in the buffer.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace phylo::io {
+
+class ByteSource;
 
 class TextInput {
 public:
@@ -75,13 +79,36 @@ public:
     std::string_view look_ahead(std::size_t count);
 
     // An estimate of how many characters are left (file size minus what was
-    // read); 0 when unknown (pipes).
+    // read); 0 when unknown (pipes, compressed files).
     std::size_t known_remaining() const noexcept;
+
+    // Called after every block read from the file with the bytes of the file
+    // read so far and its size (0 when unknown); an empty function stops it.
+    using Progress = std::function<void(std::size_t done, std::size_t total)>;
+    void set_progress(Progress progress) { progress_ = std::move(progress); }
+
+    // Reads up to `count` characters that follow the buffered ones into a
+    // second buffer, touching nothing buffered() shows, so that other threads
+    // may go on parsing those meanwhile; they join the buffered characters
+    // at the next refill. For one thread at a time, while no other member is
+    // called. False when nothing was read ahead (at the end, on a failure of
+    // the file, which the ordinary reading then meets again where it would).
+    bool read_ahead(std::size_t count) noexcept;
+    // True when read_ahead() could read: a file not yet at its end, and
+    // nothing read ahead waiting.
+    bool may_read_ahead() const noexcept { return !eof_ && fd_ >= 0 && source_ && !spare_ready_; }
+
+    // For an input of which only a part is used (the second distance file):
+    // a compressed file is read to its end, so that damage anywhere in it
+    // fails the run; a plain one is left as it is.
+    void verify_rest();
 
 private:
     TextInput(int fd, std::string name, bool owns_fd);
     bool refill();
 
+    std::unique_ptr<ByteSource> source_;  // chosen at the first read
+    Progress progress_;
     int fd_ = -1;
     bool owns_fd_ = false;
     bool eof_ = false;
@@ -90,6 +117,13 @@ private:
     std::size_t capacity_ = 0;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
+    // Characters read ahead: spare_[headroom, spare_end_) when spare_ready_;
+    // the headroom takes the unread rest of buffer_ when the two change places.
+    static constexpr std::size_t headroom = std::size_t{1} << 20;
+    std::unique_ptr<char[]> spare_;
+    std::size_t spare_capacity_ = 0;
+    std::size_t spare_end_ = 0;
+    bool spare_ready_ = false;
     std::size_t file_size_ = 0;   // 0 when not a regular file
     std::size_t consumed_ = 0;    // characters dropped from the buffer so far
     bool seekable_ = false;       // a regular file: read again to count lines
