@@ -9,25 +9,34 @@
 #include <filesystem>
 
 #include "errors.hpp"
+#include "phylo/errors.hpp"
+#include "phylo/io/byte_source.hpp"
 
 namespace tarvix::matrix {
 
 namespace {
 
+// A file descriptor read through the library's byte source, which
+// decompresses gzip data (recognised by its first bytes, never by the name)
+// on a thread of its own.
 class FdSource final : public ByteSource {
 public:
     FdSource(int fd, bool owned, std::string name) : fd_(fd), owned_(owned), name_(std::move(name)) {}
     ~FdSource() override {
+        source_.reset();  // the decompressing thread stops before the file closes
         if (owned_) ::close(fd_);
     }
     FdSource(const FdSource&) = delete;
     FdSource& operator=(const FdSource&) = delete;
 
     std::size_t read(char* buffer, std::size_t size) override {
-        for (;;) {
-            const ssize_t got = ::read(fd_, buffer, size);
-            if (got >= 0) return static_cast<std::size_t>(got);
-            if (errno != EINTR) throw FileError(name_ + ": cannot read: " + std::strerror(errno));
+        try {
+            if (!source_) source_ = phylo::io::open_byte_source(fd_, name_);
+            return source_->read(buffer, size);
+        } catch (const phylo::InputError& e) {
+            throw FileError(e.what());  // already names the file
+        } catch (const phylo::Error&) {
+            throw FileError(name_ + ": cannot read: " + std::strerror(errno));
         }
     }
     const std::string& name() const override { return name_; }
@@ -36,6 +45,7 @@ private:
     int fd_;
     bool owned_;
     std::string name_;
+    std::unique_ptr<phylo::io::ByteSource> source_;
 };
 
 class MemorySource final : public ByteSource {

@@ -3,6 +3,10 @@
 #include <filesystem>
 #include <fstream>
 #include <istream>
+#include <iterator>
+#include <sstream>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -12,6 +16,8 @@
 #include <cstring>
 
 #include "charts.hpp"
+#include "phylo/errors.hpp"
+#include "phylo/io/byte_source.hpp"
 #include "plot_options.hpp"
 #include "reference_groups.hpp"
 #include "table.hpp"
@@ -89,10 +95,43 @@ std::ifstream open_input(const std::string& name) {
     return file;
 }
 
+// The text of an input, decompressed when it is gzip data (recognised by its
+// first two bytes, never by its name) through the same reader tarvix uses.
+std::string input_text(std::istream& in, const std::string& name) {
+    std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (raw.size() < 2 || static_cast<unsigned char>(raw[0]) != 0x1f || static_cast<unsigned char>(raw[1]) != 0x8b)
+        return raw;
+    const int fd = ::memfd_create("tarvix-plot-input", MFD_CLOEXEC);
+    if (fd < 0) throw FileError("cannot decompress " + name + ": " + std::strerror(errno));
+    struct Close {
+        int fd;
+        ~Close() { ::close(fd); }
+    } close_fd{fd};
+    for (std::size_t written = 0; written < raw.size();) {
+        const ssize_t n = ::write(fd, raw.data() + written, raw.size() - written);
+        if (n < 0) throw FileError("cannot decompress " + name + ": " + std::strerror(errno));
+        written += static_cast<std::size_t>(n);
+    }
+    ::lseek(fd, 0, SEEK_SET);
+    std::string text;
+    try {
+        const std::unique_ptr<phylo::io::ByteSource> source = phylo::io::open_byte_source(fd, name);
+        char block[1 << 16];
+        while (const std::size_t n = source->read(block, sizeof block)) text.append(block, n);
+    } catch (const phylo::Error& e) {
+        throw FileError(e.what());
+    }
+    return text;
+}
+
 std::vector<Table> read_input(const PlotOptions& options, std::istream& standard_input) {
-    if (options.input == "-") return read_tables(standard_input, "standard input");
+    if (options.input == "-") {
+        std::istringstream text(input_text(standard_input, "standard input"));
+        return read_tables(text, "standard input");
+    }
     std::ifstream file = open_input(options.input);
-    return read_tables(file, options.input);
+    std::istringstream text(input_text(file, options.input));
+    return read_tables(text, options.input);
 }
 
 // Every picture is drawn before the first is written, so that a table that
