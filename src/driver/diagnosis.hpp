@@ -39,6 +39,15 @@ std::string name_table_mismatch(const phylo::Labels& labels, const phylo::GroupN
 // Why a partition file yields no partition column, and what to do.
 std::string one_column_reference(const phylo::GroupNameTable& reference, const std::vector<std::size_t>& lines);
 
+// Throws failure, its described message unchanged, with the reference file
+// as its subject and the detail of a file without a partition column.
+template <class Failure>
+[[noreturn]] void throw_without_partition_column(const RunContext& context, Failure failure) {
+    failure.set_subject(context.reference_name);
+    failure.set_detail(one_column_reference(context.reference, context.reference_lines));
+    throw failure;
+}
+
 // Names the objects of a negative distance by their labels.
 void name_objects(phylo::NegativeDistance& failure, const phylo::Labels& labels);
 

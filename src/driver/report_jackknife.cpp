@@ -51,12 +51,8 @@ public:
         transform_if_asked(context_, matrix);
         {
             const phylo::PartitionSet references = reference_partitions(context_, matrix.labels);
-            if (references.empty()) {
-                phylo::IndexError failure("empty partition set");
-                failure.set_subject(context_.reference_name);
-                failure.set_detail(one_column_reference(context_.reference, context_.reference_lines));
-                throw failure;
-            }
+            if (references.empty())
+                throw_without_partition_column(context_, phylo::IndexError("empty partition set"));
             // A count of the finished replicates while the jackknife runs.
             ProgressLine line("jackknife");
             phylo::jackknife::JackknifeProgress progress;

@@ -119,12 +119,8 @@ private:
     void fill_similarities(phylo::Squared& matrix) override {
         transform_if_asked(context_, matrix);
         const phylo::PartitionSet references = reference_partitions(context_, matrix.labels);
-        if (references.empty()) {
-            phylo::IndexError failure("empty partition set");
-            failure.set_subject(context_.reference_name);
-            failure.set_detail(one_column_reference(context_.reference, context_.reference_lines));
-            throw failure;
-        }
+        if (references.empty())
+            throw_without_partition_column(context_, phylo::IndexError("empty partition set"));
         const phylo::PartitionSet series = threshold_series(context_, matrix.matrix, true);
         if (const auto& variant = context_.settings.index_variant) {
             check_index_variant(*variant);

@@ -79,12 +79,9 @@ public:
 private:
     phylo::PartitionSet partitions_of(phylo::Squared& matrix) override {
         const phylo::PartitionSet references = reference_partitions(context_, matrix.labels);
-        if (references.empty()) {
-            phylo::RangeError failure("the reference partition file has no partition column");
-            failure.set_subject(context_.reference_name);
-            failure.set_detail(one_column_reference(context_.reference, context_.reference_lines));
-            throw failure;
-        }
+        if (references.empty())
+            throw_without_partition_column(context_,
+                                           phylo::RangeError("the reference partition file has no partition column"));
         context_.out.flush();  // progress lines on standard error follow what is printed so far
         // One line per pass on standard error, the pass number and the
         // conflict count each with a leading blank: " 1  12".

@@ -63,12 +63,9 @@ void read_reference(RunContext& context) {
                                "and, after a tab, its group in each partition");
         throw;
     }
-    if (row_of(settings.mode).needs_partition_column && context.reference.size() < 2) {
-        phylo::RangeError failure("the reference partition file has no partition column");
-        failure.set_subject(context.reference_name);
-        failure.set_detail(one_column_reference(context.reference, context.reference_lines));
-        throw failure;
-    }
+    if (row_of(settings.mode).needs_partition_column && context.reference.size() < 2)
+        throw_without_partition_column(context,
+                                       phylo::RangeError("the reference partition file has no partition column"));
 }
 
 // The threshold count of the settled range; a step of 0 or a range of more
