@@ -52,8 +52,9 @@ def table(stdout, heading):
 
 
 def best_table(stdout):
-    """The best-threshold table of -o / -h: (index, score, threshold) fields."""
-    return [line.split('\t') for line in stdout.split('\n') if line]
+    """The best-threshold table of -o / -h: (index, score, threshold) fields;
+    the graph printouts of -y (rows without a label) skipped."""
+    return [line.split('\t') for line in stdout.split('\n') if line and not line.startswith('\t')]
 
 
 def real_text(value):
