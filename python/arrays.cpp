@@ -116,16 +116,48 @@ MatrixArgument::MatrixArgument(py::handle object, const char* what) {
         bad_input(std::string(what) + " is not a square matrix: shape " + shape_image(array_));
     const auto n = static_cast<std::size_t>(array_.shape(0));
     if (n == 0) throw phylo::RangeError("object count 0");
-    if (const auto p = first_non_finite(array_.data(), n * n)) {
-        const double value = array_.data()[*p];
-        bad_input(std::string(what) + " holds " + (std::isnan(value) ? "a NaN" : "an infinite value") + " at row " +
-                  phylo::decimal(*p / n) + ", column " + phylo::decimal(*p % n) +
-                  "; distances must be finite numbers");
-    }
+    what_ = what;
     matrix_ = phylo::RealMatrix::view_of(n, array_.data());
     if (labels_ && labels_->size() != n)
         bad_input(std::string(what) + " has " + phylo::decimal(labels_->size()) + " labels for " +
                   phylo::decimal(n) + " objects");
+}
+
+void MatrixArgument::require_finite() const {
+    const std::size_t n = size();
+    if (const auto p = first_non_finite(matrix_.data(), n * n)) {
+        const double value = matrix_.data()[*p];
+        bad_input(what_ + " holds " + (std::isnan(value) ? "a NaN" : "an infinite value") + " at row " +
+                  phylo::decimal(*p / n) + ", column " + phylo::decimal(*p % n) +
+                  "; distances must be finite numbers");
+    }
+}
+
+FiniteCheck::FiniteCheck(std::initializer_list<const MatrixArgument*> matrices) : matrices_(matrices) {
+    std::size_t entries = 0;
+    for (const MatrixArgument* m : matrices_) entries += m->size() * m->size();
+    // A thread costs more than a small scan.
+    if (entries < (std::size_t{1} << 16)) return;
+    scan_ = std::thread([this] {
+        try {
+            for (const MatrixArgument* m : matrices_) m->require_finite();
+        } catch (...) {
+            failure_ = std::current_exception();
+        }
+    });
+}
+
+FiniteCheck::~FiniteCheck() {
+    if (scan_.joinable()) scan_.join();
+}
+
+void FiniteCheck::require() {
+    if (scan_.joinable()) {
+        scan_.join();
+        if (failure_) std::rethrow_exception(failure_);
+    } else {
+        for (const MatrixArgument* m : matrices_) m->require_finite();
+    }
 }
 
 void MatrixArgument::set_labels(py::handle labels) {

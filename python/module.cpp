@@ -236,9 +236,12 @@ py::object cluster(py::object distances, py::object labels, double minimum, std:
     phylo::PartitionSet series;
     {
         py::gil_scoped_release unlocked;
-        check_threshold_memory(context.get(), matrix.size() / 2);
-        const EngineMatrix engine(matrix, shortest_paths);
-        series = threshold_series(context.get(), engine.get(), true);
+        FiniteCheck check{&matrix};
+        check.run([&] {
+            check_threshold_memory(context.get(), matrix.size() / 2);
+            const EngineMatrix engine(matrix, shortest_paths);
+            series = threshold_series(context.get(), engine.get(), true);
+        });
     }
     return result_class("Series")(doubles(context.thresholds()), partitions_array(series, matrix.size()));
 }
@@ -248,8 +251,11 @@ py::array_t<double> shortest_paths(py::object distances) {
     phylo::RealMatrix copy;
     {
         py::gil_scoped_release unlocked;
-        copy = matrix.matrix();
-        phylo::graph::to_shortest_paths(copy);
+        FiniteCheck check{&matrix};
+        check.run([&] {
+            copy = matrix.matrix();
+            phylo::graph::to_shortest_paths(copy);
+        });
     }
     return matrix_array(copy);
 }
@@ -289,16 +295,19 @@ py::object optimise(py::object distances, py::object reference, py::object label
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        check_threshold_memory(context.get(), 1 + block.size() * blocks);
-        table = phylo::RealData(context.rows());
-        const EngineMatrix engine(matrix, shortest_paths);
-        const phylo::PartitionSet series = threshold_series(context.get(), engine.get(), true);
-        if (variant) {
-            check_index_variant(*variant);
-            phylo::partitions::new_partition_similarities(series, references, table, *variant);
-        } else {
-            phylo::partitions::partition_similarities(series, references, table);
-        }
+        FiniteCheck check{&matrix};
+        check.run([&] {
+            check_threshold_memory(context.get(), 1 + block.size() * blocks);
+            table = phylo::RealData(context.rows());
+            const EngineMatrix engine(matrix, shortest_paths);
+            const phylo::PartitionSet series = threshold_series(context.get(), engine.get(), true);
+            if (variant) {
+                check_index_variant(*variant);
+                phylo::partitions::new_partition_similarities(series, references, table, *variant);
+            } else {
+                phylo::partitions::partition_similarities(series, references, table);
+            }
+        });
     }
     return optimisation_result(context, header, table);
 }
@@ -314,14 +323,17 @@ py::object optimise_internal(py::object distances, double minimum, double maximu
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        check_threshold_memory(context.get(), 2);
-        table = phylo::RealData(context.rows());
-        for (auto& row : table.rows) row.assign(2, 0.0);
-        const EngineMatrix engine(matrix, shortest_paths);
-        const phylo::PartitionSet series = threshold_series(context.get(), engine.get(), false);
-        for (std::size_t k = 0; k < series.size(); ++k)
-            table.rows[k][0] = phylo::partitions::number_of_groups(*series[k]);
-        phylo::partitions::partitions_vs_distances(series, engine.get(), 1, table);
+        FiniteCheck check{&matrix};
+        check.run([&] {
+            check_threshold_memory(context.get(), 2);
+            table = phylo::RealData(context.rows());
+            for (auto& row : table.rows) row.assign(2, 0.0);
+            const EngineMatrix engine(matrix, shortest_paths);
+            const phylo::PartitionSet series = threshold_series(context.get(), engine.get(), false);
+            for (std::size_t k = 0; k < series.size(); ++k)
+                table.rows[k][0] = phylo::partitions::number_of_groups(*series[k]);
+            phylo::partitions::partitions_vs_distances(series, engine.get(), 1, table);
+        });
     }
     return optimisation_result(context, header, table);
 }
@@ -346,12 +358,15 @@ py::object optimise_two_matrix(py::object distances, py::object second, py::obje
     phylo::RealData similarities;
     {
         py::gil_scoped_release unlocked;
-        check_threshold_memory(context.get(), table.size());
-        similarities = phylo::RealData(context.rows());
-        const EngineMatrix engine(matrix, shortest_paths);
-        const phylo::PartitionSet series = threshold_series(context.get(), engine.get(), false);
-        phylo::partitions::partitions_vs_distances(series, *matrix.labels(), table,
-                                                   std::span<const phylo::Squared>(&second_matrix, 1), similarities);
+        FiniteCheck check{&matrix, &other};
+        check.run([&] {
+            check_threshold_memory(context.get(), table.size());
+            similarities = phylo::RealData(context.rows());
+            const EngineMatrix engine(matrix, shortest_paths);
+            const phylo::PartitionSet series = threshold_series(context.get(), engine.get(), false);
+            phylo::partitions::partitions_vs_distances(series, *matrix.labels(), table,
+                                                       std::span<const phylo::Squared>(&second_matrix, 1), similarities);
+        });
     }
     return optimisation_result(context, header, similarities);
 }
@@ -377,27 +392,30 @@ py::object jackknife(py::object distances, py::object reference, py::object labe
     {
         ThreadCount thread_count(threads);
         py::gil_scoped_release unlocked;
-        const std::size_t similarity_values = 1 + labels::index.size() * blocks;
-        check_threshold_memory(context.get(), similarity_values);
-        check_rows_fit(s.replicates, row_overhead + 2 * similarity_values * sizeof(double), "replicates",
-                       "ask for fewer replicates");
-        rows = phylo::RealData(static_cast<std::size_t>(s.replicates));
-        const EngineMatrix engine(matrix, shortest_paths);
-        phylo::jackknife::taxon_jackknife(engine.get(), s.row_sum_preordering, references, s.seed, rows,
-                                          s.minimum_threshold, s.step, s.maximum_threshold, s.fraction,
-                                          s.deletion_fraction);
-        std::vector<double> column(rows.size());
-        for (std::size_t j = 0; j < statistics.size(); ++j) {
-            for (std::size_t r = 0; r < rows.size(); ++r) column[r] = rows.rows[r][j + 2];
-            const auto parametric = phylo::partitions::parametric(column);
-            const auto nonparametric = phylo::partitions::nonparametric(column);
-            const auto wide = phylo::partitions::interval(column, 0.95);
-            const auto narrow = phylo::partitions::interval(column, second_level);
-            statistics.rows[j] = {parametric.mean,       parametric.deviation,    nonparametric.median,
-                                  nonparametric.median_deviation, nonparametric.minimum, nonparametric.maximum,
-                                  wide.lower,            wide.upper,              narrow.lower,
-                                  narrow.upper};
-        }
+        FiniteCheck check{&matrix};
+        check.run([&] {
+            const std::size_t similarity_values = 1 + labels::index.size() * blocks;
+            check_threshold_memory(context.get(), similarity_values);
+            check_rows_fit(s.replicates, row_overhead + 2 * similarity_values * sizeof(double), "replicates",
+                           "ask for fewer replicates");
+            rows = phylo::RealData(static_cast<std::size_t>(s.replicates));
+            const EngineMatrix engine(matrix, shortest_paths);
+            phylo::jackknife::taxon_jackknife(engine.get(), s.row_sum_preordering, references, s.seed, rows,
+                                              s.minimum_threshold, s.step, s.maximum_threshold, s.fraction,
+                                              s.deletion_fraction);
+            std::vector<double> column(rows.size());
+            for (std::size_t j = 0; j < statistics.size(); ++j) {
+                for (std::size_t r = 0; r < rows.size(); ++r) column[r] = rows.rows[r][j + 2];
+                const auto parametric = phylo::partitions::parametric(column);
+                const auto nonparametric = phylo::partitions::nonparametric(column);
+                const auto wide = phylo::partitions::interval(column, 0.95);
+                const auto narrow = phylo::partitions::interval(column, second_level);
+                statistics.rows[j] = {parametric.mean,       parametric.deviation,    nonparametric.median,
+                                      nonparametric.median_deviation, nonparametric.minimum, nonparametric.maximum,
+                                      wide.lower,            wide.upper,              narrow.lower,
+                                      narrow.upper};
+            }
+        });
     }
     phylo::Labels columns{"No._Clusters", "No._Clusters"};
     columns.insert(columns.end(), header.begin(), header.end());
@@ -426,9 +444,12 @@ py::object cluster_qualities(py::object distances, py::object partitions, py::ob
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        const EngineMatrix engine(matrix, shortest_paths);
-        if (!given) set = threshold_series(context.get(), engine.get(), true);
-        table = phylo::partitions::cluster_qualities(engine.get(), set, context.settings().minimum_threshold);
+        FiniteCheck check{&matrix};
+        check.run([&] {
+            const EngineMatrix engine(matrix, shortest_paths);
+            if (!given) set = threshold_series(context.get(), engine.get(), true);
+            table = phylo::partitions::cluster_qualities(engine.get(), set, context.settings().minimum_threshold);
+        });
     }
     phylo::Labels columns = phylo::partitions::repeat(labels::quality, static_cast<int>(set.size()));
     return result_class("Qualities")(table_array(table), label_list(columns),
@@ -447,17 +468,20 @@ py::object correct_reference(py::object distances, py::object reference, py::obj
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        const auto log_pass = [&](std::int64_t pass, std::int64_t conflicts) {
-            passes.insert(passes.end(), {pass, conflicts});
-            if (!callback.is_none()) {
-                py::gil_scoped_acquire locked;
-                callback(pass, conflicts);
-            }
-        };
-        corrected = std::make_shared<const phylo::Partition>(
-            phylo::correction::correct_reference(matrix.matrix(), *references.front(), log_pass));
-        table = phylo::partitions::cluster_qualities(matrix.matrix(), {corrected},
-                                                     context.settings().minimum_threshold);
+        FiniteCheck check{&matrix};
+        check.run([&] {
+            const auto log_pass = [&](std::int64_t pass, std::int64_t conflicts) {
+                passes.insert(passes.end(), {pass, conflicts});
+                if (!callback.is_none()) {
+                    py::gil_scoped_acquire locked;
+                    callback(pass, conflicts);
+                }
+            };
+            corrected = std::make_shared<const phylo::Partition>(
+                phylo::correction::correct_reference(matrix.matrix(), *references.front(), log_pass));
+            table = phylo::partitions::cluster_qualities(matrix.matrix(), {corrected},
+                                                         context.settings().minimum_threshold);
+        });
     }
     py::array_t<std::int64_t> log({static_cast<py::ssize_t>(passes.size() / 2), py::ssize_t{2}});
     std::copy(passes.begin(), passes.end(), log.mutable_data());
@@ -481,9 +505,12 @@ py::array_t<std::int32_t> guided_clustering(py::object distances, py::object ref
     phylo::PartitionSet guided;
     {
         py::gil_scoped_release unlocked;
-        for (const phylo::PartitionRef& guide : references)
-            guided.push_back(std::make_shared<const phylo::Partition>(phylo::graph::guided_clustering(
-                matrix.matrix(), *guide, s.graph_kind, s.trimming, s.long_edges, s.merging)));
+        FiniteCheck check{&matrix};
+        check.run([&] {
+            for (const phylo::PartitionRef& guide : references)
+                guided.push_back(std::make_shared<const phylo::Partition>(phylo::graph::guided_clustering(
+                    matrix.matrix(), *guide, s.graph_kind, s.trimming, s.long_edges, s.merging)));
+        });
     }
     return partitions_array(guided, matrix.size());
 }

@@ -19,8 +19,10 @@ def every_call(d, reference):
     yield lambda: tarvix.shortest_paths(d)
     yield lambda: tarvix.optimise(d, reference, maximum=0.3, step=0.1)
     yield lambda: tarvix.optimise_internal(d, maximum=0.3, step=0.1)
-    yield lambda: tarvix.optimise_two_matrix(d, d, {k: k for k in 'abcd'}, labels=list('abcd'),
-                                             second_labels=list('abcd'), maximum=0.3, step=0.1)
+    n = len(reference)
+    names = ['t%d' % k for k in range(n)]
+    yield lambda: tarvix.optimise_two_matrix(d, d, {k: k for k in names}, labels=names, second_labels=names,
+                                             maximum=0.3, step=0.1)
     yield lambda: tarvix.jackknife(d, reference, replicates=3, maximum=0.3, step=0.1)
     yield lambda: tarvix.cluster_qualities(d, reference)
     yield lambda: tarvix.correct_reference(d, reference)
@@ -106,6 +108,25 @@ class Exceptions(unittest.TestCase):
             for call in every_call(matrix, [0, 0, 1, 1]):
                 with self.assertRaisesRegex(kind, pattern):
                     call()
+
+    def test_large_matrices_with_nan_or_infinities_raise_after_the_engines_ran_on_them(self):
+        # Large enough for the check to run beside the engine, which then
+        # meets the values itself: it must neither crash nor hang on them.
+        labels, rows, species, _ = cli.tie_heavy(3, n=300)
+        d = numpy.array(rows)
+        for value, where, pattern in ((numpy.nan, (5, 7), 'a NaN at row 5, column 7'),
+                                      (numpy.inf, (250, 3), 'an infinite value at row 3, column 250'),
+                                      (-numpy.inf, (0, 299), 'an infinite value at row 0, column 299')):
+            hostile = d.copy()
+            hostile[where] = value
+            hostile[where[::-1]] = value
+            for call in every_call(hostile, species):
+                with self.assertRaisesRegex(tarvix.InputError, pattern):
+                    call()
+        everywhere = numpy.full((300, 300), numpy.nan)
+        for call in every_call(everywhere, species):
+            with self.assertRaisesRegex(tarvix.InputError, 'a NaN at row 0, column 0'):
+                call()
 
     def test_partitions_of_another_length_or_kind_raise(self):
         for reference, pattern in (([0, 0, 1], 'reference has 3 objects, the matrix 4'),
