@@ -6,6 +6,8 @@
 #   scipy: linkage single / complete, fcluster at the 101 thresholds,
 #          adjusted_rand_score at each (bench/peer_scipy.py's job)
 #   C++:   the same engine calls as the module (bench/python_engine.cpp)
+# The module runs twice per round: with its default check that every entry
+# is finite (one pass over the matrix), and with check_finite=False.
 # Each round runs the three in turn in fresh processes; each process times
 # its job in-process around the call (the matrix is loaded before the clock
 # starts). Prints the medians and the medians of the per-round ratios.
@@ -37,14 +39,15 @@ ENGINE="$SCRATCH/python_engine"
   g++ -O2 -std=c++20 -fopenmp -I"$ROOT/src" -o "$ENGINE" "$BENCH_DIR/python_engine.cpp" \
     "$ROOT/build/libtarvix_core.a"
 
-module_job() {  # module_job F: seconds of tarvix.optimise on the loaded array
-  PYTHONPATH="$MODULE_DIR" $PYTHON - "$NPY" "$LABELS" "$REF" "$1" <<'PY'
+module_job() {  # module_job F CHECK: seconds of tarvix.optimise on the loaded array
+  PYTHONPATH="$MODULE_DIR" $PYTHON - "$NPY" "$LABELS" "$REF" "$1" "$2" <<'PY'
 import sys, time, numpy, tarvix
 d = numpy.load(sys.argv[1])
 labels = open(sys.argv[2]).read().split()
 species = dict(line.split('\t')[:2] for line in open(sys.argv[3]).read().splitlines())
 start = time.perf_counter()
-r = tarvix.optimise(d, species, labels=labels, maximum=0.1, step=0.001, fraction=float(sys.argv[4]))
+r = tarvix.optimise(d, species, labels=labels, maximum=0.1, step=0.001, fraction=float(sys.argv[4]),
+                    check_finite=sys.argv[5] == 'check')
 print('%.6f %.8f' % (time.perf_counter() - start, sum(r.best_thresholds)))
 PY
 }
@@ -72,18 +75,21 @@ for f in 0 1; do
   rows=()
   for ((r = 1; r <= ROUNDS; r++)); do
     e=$("$ENGINE" "$BIN" "$LABELS" "$REF" "$f" | cut -d' ' -f1)
-    m=$(module_job "$f" | cut -d' ' -f1)
+    m=$(module_job "$f" check | cut -d' ' -f1)
+    u=$(module_job "$f" unchecked | cut -d' ' -f1)
     s=$(scipy_job "$method" | cut -d' ' -f1)
-    rows+=("$e $m $s")
+    rows+=("$e $m $s $u")
   done
   printf '%s\n' "${rows[@]}" | $PYTHON -c "
 import statistics, sys
 rows = [list(map(float, line.split())) for line in sys.stdin]
-e, m, s = (statistics.median(c) for c in zip(*rows))
+e, m, s, u = (statistics.median(c) for c in zip(*rows))
 over = statistics.median(r[1] / r[0] for r in rows)
+over_unchecked = statistics.median(r[3] / r[0] for r in rows)
 vs = statistics.median(r[1] / r[2] for r in rows)
-spread = max(r[1] for r in rows) / min(r[1] for r in rows)
-print('F = $f: C++ engines %.3fs, module %.3fs, scipy $method %.3fs; module / C++ %.3f, module / scipy %.3f '
-      '(medians of %d rounds; module slowest / fastest round %.2f)' % (e, m, s, over, vs, len(rows), spread))
+spread = max(r[0] for r in rows) / min(r[0] for r in rows)
+print('F = $f: C++ engines %.3fs, module %.3fs (check_finite=False %.3fs), scipy $method %.3fs; '
+      'module / C++ %.3f (unchecked %.3f), module / scipy %.3f (medians of %d rounds; C++ slowest / fastest '
+      'round %.2f)' % (e, m, u, s, over, over_unchecked, vs, len(rows), spread))
 "
 done

@@ -226,7 +226,7 @@ py::object read_matrices(const std::string& path, const std::string& layout, boo
 }
 
 py::object cluster(py::object distances, py::object labels, double minimum, std::optional<double> maximum,
-                   double step, double fraction, bool preorder, bool shortest_paths) {
+                   double step, double fraction, bool preorder, bool shortest_paths, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
     matrix.set_labels(labels);
     Options options(maximum ? "-o" : "");
@@ -236,7 +236,7 @@ py::object cluster(py::object distances, py::object labels, double minimum, std:
     phylo::PartitionSet series;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check{&matrix};
+        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             check_threshold_memory(context.get(), matrix.size() / 2);
             const EngineMatrix engine(matrix, shortest_paths);
@@ -246,12 +246,12 @@ py::object cluster(py::object distances, py::object labels, double minimum, std:
     return result_class("Series")(doubles(context.thresholds()), partitions_array(series, matrix.size()));
 }
 
-py::array_t<double> shortest_paths(py::object distances) {
+py::array_t<double> shortest_paths(py::object distances, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
     phylo::RealMatrix copy;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check{&matrix};
+        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             copy = matrix.matrix();
             phylo::graph::to_shortest_paths(copy);
@@ -278,7 +278,7 @@ py::object optimisation_result(const Context& context, const phylo::Labels& head
 
 py::object optimise(py::object distances, py::object reference, py::object labels, double minimum, double maximum,
                     double step, double fraction, bool preorder, bool shortest_paths,
-                    std::optional<double> index_variant) {
+                    std::optional<double> index_variant, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
     matrix.set_labels(labels);
     Options options("-o");
@@ -295,7 +295,7 @@ py::object optimise(py::object distances, py::object reference, py::object label
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check{&matrix};
+        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             check_threshold_memory(context.get(), 1 + block.size() * blocks);
             table = phylo::RealData(context.rows());
@@ -313,7 +313,7 @@ py::object optimise(py::object distances, py::object reference, py::object label
 }
 
 py::object optimise_internal(py::object distances, double minimum, double maximum, double step, double fraction,
-                             bool preorder, bool shortest_paths) {
+                             bool preorder, bool shortest_paths, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
     // -h takes no argument: the mode word stands alone.
     Options internal("");
@@ -323,7 +323,7 @@ py::object optimise_internal(py::object distances, double minimum, double maximu
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check{&matrix};
+        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             check_threshold_memory(context.get(), 2);
             table = phylo::RealData(context.rows());
@@ -340,7 +340,7 @@ py::object optimise_internal(py::object distances, double minimum, double maximu
 
 py::object optimise_two_matrix(py::object distances, py::object second, py::object names, py::object labels,
                                py::object second_labels, double minimum, double maximum, double step,
-                               double fraction, bool preorder, bool shortest_paths) {
+                               double fraction, bool preorder, bool shortest_paths, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
     matrix.set_labels(labels);
     MatrixArgument other(second, "second");
@@ -358,7 +358,7 @@ py::object optimise_two_matrix(py::object distances, py::object second, py::obje
     phylo::RealData similarities;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check{&matrix, &other};
+        FiniteCheck check({&matrix, &other}, check_finite);
         check.run([&] {
             check_threshold_memory(context.get(), table.size());
             similarities = phylo::RealData(context.rows());
@@ -376,7 +376,7 @@ constexpr double second_level = 0.95 - 0.05;
 
 py::object jackknife(py::object distances, py::object reference, py::object labels, long long replicates,
                      long long seed, double deletion_fraction, double minimum, double maximum, double step,
-                     double fraction, bool preorder, bool shortest_paths, std::optional<int> threads) {
+                     double fraction, bool preorder, bool shortest_paths, std::optional<int> threads, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
     matrix.set_labels(labels);
     Options options("-j");
@@ -392,7 +392,7 @@ py::object jackknife(py::object distances, py::object reference, py::object labe
     {
         ThreadCount thread_count(threads);
         py::gil_scoped_release unlocked;
-        FiniteCheck check{&matrix};
+        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             const std::size_t similarity_values = 1 + labels::index.size() * blocks;
             check_threshold_memory(context.get(), similarity_values);
@@ -426,7 +426,7 @@ py::object jackknife(py::object distances, py::object reference, py::object labe
 }
 
 py::object cluster_qualities(py::object distances, py::object partitions, py::object labels, double threshold,
-                             double fraction, bool preorder, bool shortest_paths) {
+                             double fraction, bool preorder, bool shortest_paths, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
     matrix.set_labels(labels);
     // Without partitions, the command line's default run: the clusters at the
@@ -444,7 +444,7 @@ py::object cluster_qualities(py::object distances, py::object partitions, py::ob
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check{&matrix};
+        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             const EngineMatrix engine(matrix, shortest_paths);
             if (!given) set = threshold_series(context.get(), engine.get(), true);
@@ -457,7 +457,7 @@ py::object cluster_qualities(py::object distances, py::object partitions, py::ob
 }
 
 py::object correct_reference(py::object distances, py::object reference, py::object labels, py::object callback,
-                             double threshold) {
+                             double threshold, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
     matrix.set_labels(labels);
     const Context context(Options("-e").real("-i", threshold).settings());
@@ -468,7 +468,7 @@ py::object correct_reference(py::object distances, py::object reference, py::obj
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check{&matrix};
+        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             const auto log_pass = [&](std::int64_t pass, std::int64_t conflicts) {
                 passes.insert(passes.end(), {pass, conflicts});
@@ -491,7 +491,7 @@ py::object correct_reference(py::object distances, py::object reference, py::obj
 
 py::array_t<std::int32_t> guided_clustering(py::object distances, py::object reference, py::object labels,
                                             py::object graph, py::object trimming, py::object long_edges,
-                                            py::object merging) {
+                                            py::object merging, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
     matrix.set_labels(labels);
     Options options("-g");
@@ -505,7 +505,7 @@ py::array_t<std::int32_t> guided_clustering(py::object distances, py::object ref
     phylo::PartitionSet guided;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check{&matrix};
+        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             for (const phylo::PartitionRef& guide : references)
                 guided.push_back(std::make_shared<const phylo::Partition>(phylo::graph::guided_clustering(
@@ -613,7 +613,9 @@ label -> group name, pandas Series/DataFrames indexed by label, or partition
 files. Keyword arguments have the command line's defaults and are checked as its
 options are (the option named in a message is the command line's: -i minimum,
 -a maximum, -s step, -f fraction, -k deletion_fraction, -n replicates, -w seed,
--1 index_variant, -b graph, -z trimming, -u long_edges, -m merging).
+-1 index_variant, -b graph, -z trimming, -u long_edges, -m merging). Every
+function that takes a matrix refuses NaN and infinite entries, as the command
+line's reader does; check_finite=False skips that pass over the matrix.
 
 >>> import numpy, tarvix
 >>> d = numpy.array([[0, .1, .6, .7], [.1, 0, .5, .6], [.6, .5, 0, .2], [.7, .6, .2, 0]])
@@ -654,7 +656,8 @@ Every distance matrix of a file (a file may hold several, one after the other).
 )");
     m.def("cluster", &cluster, "distances"_a, py::kw_only(), "labels"_a = py::none(), "minimum"_a = 0.0,
           "maximum"_a = py::none(), "step"_a = 0.01, "fraction"_a = 0.0, "preorder"_a = false,
-          "shortest_paths"_a = false, R"(cluster(distances, *, minimum=0.0, maximum=None, step=0.01, fraction=0.0, preorder=False, shortest_paths=False) -> Series
+          "shortest_paths"_a = false,
+          "check_finite"_a = true, R"(cluster(distances, *, minimum=0.0, maximum=None, step=0.01, fraction=0.0, preorder=False, shortest_paths=False, check_finite=True) -> Series
 
 The clustering series at the thresholds minimum, minimum + step, ... up to
 maximum (accumulated by repeated addition, as the command line does; maximum
@@ -670,7 +673,8 @@ with one int32 row of group numbers per threshold.
 >>> [len(set(row)) for row in s.partitions]
 [4, 3, 2]
 )");
-    m.def("shortest_paths", &shortest_paths, "distances"_a, R"(shortest_paths(distances) -> ndarray
+    m.def("shortest_paths", &shortest_paths, "distances"_a, py::kw_only(), "check_finite"_a = true,
+          R"(shortest_paths(distances, *, check_finite=True) -> ndarray
 
 The distances replaced by shortest-path lengths through the relative
 neighbourhood graph, as -y does; the input is left as it is.
@@ -683,7 +687,7 @@ neighbourhood graph, as -y does; the input is left as it is.
     m.def("optimise", &optimise, "distances"_a, "reference"_a, py::kw_only(), "labels"_a = py::none(),
           "minimum"_a = 0.0, "maximum"_a = 0.0, "step"_a = 0.01, "fraction"_a = 0.0, "preorder"_a = false,
           "shortest_paths"_a = false, "index_variant"_a = py::none(),
-          R"(optimise(distances, reference, *, labels=None, minimum=0.0, maximum=0.0, step=0.01, fraction=0.0, preorder=False, shortest_paths=False, index_variant=None) -> Optimisation
+          "check_finite"_a = true, R"(optimise(distances, reference, *, labels=None, minimum=0.0, maximum=0.0, step=0.01, fraction=0.0, preorder=False, shortest_paths=False, index_variant=None, check_finite=True) -> Optimisation
 
 The similarity of every threshold's clustering to each reference partition
 (tarvix -o REF -i minimum -a maximum -s step -f fraction): the whole table
@@ -702,7 +706,7 @@ index_variant (-1) selects the corrected indices with that weight.
 )");
     m.def("optimise_internal", &optimise_internal, "distances"_a, py::kw_only(), "minimum"_a = 0.0,
           "maximum"_a = 0.0, "step"_a = 0.01, "fraction"_a = 0.0, "preorder"_a = false, "shortest_paths"_a = false,
-          R"(optimise_internal(distances, *, minimum=0.0, maximum=0.0, step=0.01, fraction=0.0, preorder=False, shortest_paths=False) -> Optimisation
+          "check_finite"_a = true, R"(optimise_internal(distances, *, minimum=0.0, maximum=0.0, step=0.01, fraction=0.0, preorder=False, shortest_paths=False, check_finite=True) -> Optimisation
 
 The Calinski-Harabasz criterion of every threshold's clustering on the matrix
 itself (tarvix -h), and the threshold that maximises it.
@@ -716,7 +720,7 @@ itself (tarvix -h), and the threshold that maximises it.
     m.def("optimise_two_matrix", &optimise_two_matrix, "distances"_a, "second"_a, "names"_a, py::kw_only(),
           "labels"_a = py::none(), "second_labels"_a = py::none(), "minimum"_a = 0.0, "maximum"_a = 0.0,
           "step"_a = 0.01, "fraction"_a = 0.0, "preorder"_a = false, "shortest_paths"_a = false,
-          R"(optimise_two_matrix(distances, second, names, *, labels=None, second_labels=None, minimum=0.0, maximum=0.0, step=0.01, fraction=0.0, preorder=False, shortest_paths=False) -> Optimisation
+          "check_finite"_a = true, R"(optimise_two_matrix(distances, second, names, *, labels=None, second_labels=None, minimum=0.0, maximum=0.0, step=0.01, fraction=0.0, preorder=False, shortest_paths=False, check_finite=True) -> Optimisation
 
 The criterion of every threshold's clustering of distances, computed on the
 second matrix (tarvix -o NAMES -d SECOND): names maps each label of the first
@@ -733,7 +737,7 @@ matrix to its label in the second (a mapping, or a two-column partition file).
           "replicates"_a = 100, "seed"_a = 12051973, "deletion_fraction"_a = tarvix::default_deletion_fraction(),
           "minimum"_a = 0.0, "maximum"_a = 0.0, "step"_a = 0.01, "fraction"_a = 0.0, "preorder"_a = false,
           "shortest_paths"_a = false, "threads"_a = py::none(),
-          R"(jackknife(distances, reference, *, labels=None, replicates=100, seed=12051973, deletion_fraction=1/e, minimum=0.0, maximum=0.0, step=0.01, fraction=0.0, preorder=False, shortest_paths=False, threads=None) -> Jackknife
+          "check_finite"_a = true, R"(jackknife(distances, reference, *, labels=None, replicates=100, seed=12051973, deletion_fraction=1/e, minimum=0.0, maximum=0.0, step=0.01, fraction=0.0, preorder=False, shortest_paths=False, threads=None, check_finite=True) -> Jackknife
 
 The optimisation against the reference repeated on replicates that each drop
 deletion_fraction of the objects (tarvix -j REF -n replicates -w seed -k ...):
@@ -750,7 +754,7 @@ every core); the result is the same for any thread count.
     m.def("cluster_qualities", &cluster_qualities, "distances"_a, "partitions"_a = py::none(), py::kw_only(),
           "labels"_a = py::none(), "threshold"_a = 0.0, "fraction"_a = 0.0, "preorder"_a = false,
           "shortest_paths"_a = false,
-          R"(cluster_qualities(distances, partitions=None, *, labels=None, threshold=0.0, fraction=0.0, preorder=False, shortest_paths=False) -> Qualities
+          "check_finite"_a = true, R"(cluster_qualities(distances, partitions=None, *, labels=None, threshold=0.0, fraction=0.0, preorder=False, shortest_paths=False, check_finite=True) -> Qualities
 
 Per object, the qualities of its cluster (size, minimum, average, maximum,
 spanning distance, isolation, cohesion) in each of the given partitions
@@ -765,7 +769,7 @@ spanning distance, isolation, cohesion) in each of the given partitions
 )");
     m.def("correct_reference", &correct_reference, "distances"_a, "reference"_a, py::kw_only(),
           "labels"_a = py::none(), "callback"_a = py::none(), "threshold"_a = 0.0,
-          R"(correct_reference(distances, reference, *, labels=None, callback=None, threshold=0.0) -> Correction
+          "check_finite"_a = true, R"(correct_reference(distances, reference, *, labels=None, callback=None, threshold=0.0, check_finite=True) -> Correction
 
 The first reference partition freed of its conflicts with the distances
 (tarvix -e REF): the corrected partition, the pass log (one row per pass: the
@@ -781,7 +785,7 @@ as each pass ends) and the qualities of the corrected partition.
     m.def("guided_clustering", &guided_clustering, "distances"_a, "reference"_a, py::kw_only(),
           "labels"_a = py::none(), "graph"_a = "RNG", "trimming"_a = "NONE", "long_edges"_a = true,
           "merging"_a = "NONE",
-          R"(guided_clustering(distances, reference, *, labels=None, graph="RNG", trimming="NONE", long_edges=True, merging="NONE") -> ndarray
+          "check_finite"_a = true, R"(guided_clustering(distances, reference, *, labels=None, graph="RNG", trimming="NONE", long_edges=True, merging="NONE", check_finite=True) -> ndarray
 
 The clustering guided by each reference partition (tarvix -g REF -b -z -u -m):
 graph one of NNG, MST, RNG, GG, RNG_SOIG, SOIG, MSN (or its number 0 .. 6),
