@@ -57,6 +57,15 @@ class Identity(unittest.TestCase):
         self.assertEqual([r[1] for r in rows], cli.images(result.best_scores))
         self.assertEqual([r[2] for r in rows], cli.images(result.best_thresholds))
 
+    def test_the_comparison_tells_different_jobs_apart(self):
+        # Negative control: a harness that compared nothing would pass every
+        # test below; this one must see F = 0 and F = 1 differ.
+        data = self.sets[0]
+        r = tarvix.optimise(data.distances, data.reference, labels=data.labels, maximum=0.2, step=0.005)
+        out = cli.run('-o', data.reference, '-a', '0.2', '-s', '0.005', '-f', '1', '-v', data.path).stdout
+        with self.assertRaises(AssertionError):
+            self.assertTable(out, 'Threshold', None, r.table)
+
     def test_read_matrix_gives_the_labels_and_the_numbers_of_each_layout(self):
         for layout, option, name in (('extended', '-x', 'taxa30.dst'), ('phylip', '-p', 'taxa30.phy'),
                                      ('tab', '-t', 'taxa30.tab')):
