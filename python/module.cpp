@@ -215,10 +215,13 @@ py::object read_matrices(const std::string& path, const std::string& layout, boo
     std::vector<phylo::Squared> matrices;
     {
         py::gil_scoped_release unlocked;
+        // The command line's input loop: a rest of blank lines ends the file.
         const auto input = phylo::io::TextInput::open(path);
-        do {
+        while (!input->only_blank_lines_left()) {
             matrices.push_back(phylo::io::read::get(*input, format));
-        } while (!first_only && !input->only_blank_lines_left());
+            if (first_only) break;
+        }
+        if (first_only && matrices.empty()) bad_input(input->name() + ": the file holds no matrix");
     }
     py::list result;
     for (const auto& m : matrices) result.append(result_class("Matrix")(label_list(m.labels), matrix_array(m.matrix)));

@@ -83,6 +83,12 @@ class Identity(unittest.TestCase):
     def test_read_matrices_reads_every_matrix_of_a_file(self):
         path = self.scratch.file('two.dst', '2\na 0 1\nb 1 0\n1\nc 0\n\n')
         self.assertEqual([m.labels for m in tarvix.read_matrices(path)], [['a', 'b'], ['c']])
+        # A file of blank lines holds no matrix, as the command line reads it.
+        blank = self.scratch.file('blank.dst', '\n\n')
+        self.assertEqual(cli.run('-l', blank).stdout, '')
+        self.assertEqual(tarvix.read_matrices(blank), [])
+        with self.assertRaisesRegex(tarvix.InputError, 'blank.dst: the file holds no matrix'):
+            tarvix.read_matrix(blank)
 
     def test_cluster_gives_the_partitions_of_the_single_threshold_run(self):
         for data in self.sets:
