@@ -108,7 +108,8 @@ MatrixArgument::MatrixArgument(py::handle object, const char* what) {
         labels_ = labels_from(object.attr("labels"));
         object = object.attr("distances");
     }
-    borrowed_ = py::isinstance<py::array_t<double, py::array::c_style>>(object);
+    // A float64 C-contiguous array comes back as it is (no copy); anything
+    // else as a converted copy.
     array_ = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(object);
     if (!array_) {
         PyErr_Clear();

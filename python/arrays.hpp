@@ -36,8 +36,6 @@ public:
     void set_labels(py::handle labels);
     // The labels, or the positions "0" .. "n-1" when none were given.
     phylo::Labels labels_or_positions() const;
-    // Whether the array was taken without a copy.
-    bool borrowed() const noexcept { return borrowed_; }
     // Fails with tarvix.InputError naming the first entry that is NaN or infinite.
     void require_finite() const;
 
@@ -46,7 +44,6 @@ private:
     py::array_t<double, py::array::c_style | py::array::forcecast> array_;
     phylo::RealMatrix matrix_;
     std::optional<phylo::Labels> labels_;
-    bool borrowed_ = false;
 };
 
 // The finiteness check of the matrices of one call, made before the engine
