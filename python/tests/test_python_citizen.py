@@ -162,6 +162,27 @@ class Arrays(unittest.TestCase):
         tarvix.cluster(d, shortest_paths=True, maximum=0.3, step=0.1)
         numpy.testing.assert_array_equal(d, D4)
 
+    def test_a_float64_c_array_is_taken_without_a_copy_and_others_are_copied_once(self):
+        # numpy reports its array allocations to tracemalloc: a copy of the
+        # 8 MB matrix would show in the peak, the module's own tables do not.
+        import tracemalloc
+        _, rows, species, _ = cli.tie_heavy(7, n=1000)
+        d = numpy.array(rows)
+        size = d.nbytes
+
+        def peak(matrix):
+            tracemalloc.start()
+            try:
+                tarvix.optimise(matrix, species, maximum=0.05, step=0.01)
+                return tracemalloc.get_traced_memory()[1]
+            finally:
+                tracemalloc.stop()
+
+        self.assertLess(peak(d), size / 8)
+        fortran = numpy.asfortranarray(d)
+        self.assertGreaterEqual(peak(fortran), size)
+        self.assertLess(peak(fortran), 2 * size)
+
     def test_read_only_arrays_are_used_as_they_are(self):
         d = D4.copy()
         d.setflags(write=False)
