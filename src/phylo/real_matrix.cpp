@@ -26,7 +26,7 @@ static std::size_t checked_square(std::size_t n) {
     return n * n;
 }
 
-RealMatrix::RealMatrix(std::size_t n) : n_(n), data_(allocate_reals(checked_square(n))) {}
+RealMatrix::RealMatrix(std::size_t n) : RealMatrix(n, allocate_reals(checked_square(n))) {}
 
 RealMatrix::RealMatrix(std::size_t n, double value) : RealMatrix(n) {
     std::fill(data_.get(), data_.get() + n * n, value);

@@ -9,6 +9,16 @@
 
 namespace phylo {
 
+namespace real_matrix_storage {
+// Frees what a matrix owns, and leaves alone what a view borrows.
+struct Release {
+    bool owned = true;
+    void operator()(double* storage) const noexcept {
+        if (owned) delete[] storage;
+    }
+};
+}  // namespace real_matrix_storage
+
 class RealMatrix {
 public:
     RealMatrix() = default;
@@ -18,7 +28,17 @@ public:
     RealMatrix(std::size_t n, double value);
     // Takes over storage holding n * n entries in row-major order.
     RealMatrix(std::size_t n, std::unique_ptr<double[]> storage) noexcept
-        : n_(n), data_(std::move(storage)) {}
+        : n_(n), data_(storage.release(), Release{true}) {}
+    // A view of n * n entries in row-major order that another owner keeps
+    // (the Python module hands numpy's arrays to the engines this way):
+    // nothing is copied, nothing freed, and the storage must outlive the view.
+    // Use a view only through const references; a copy of it owns its storage.
+    static RealMatrix view_of(std::size_t n, const double* storage) noexcept {
+        RealMatrix view;
+        view.n_ = n;
+        view.data_ = Storage(const_cast<double*>(storage), Release{false});
+        return view;
+    }
 
     RealMatrix(const RealMatrix& other);
     RealMatrix& operator=(const RealMatrix& other);
@@ -34,8 +54,10 @@ public:
     double* data() noexcept { return data_.get(); }
 
 private:
+    using Release = real_matrix_storage::Release;
+    using Storage = std::unique_ptr<double[], Release>;
     std::size_t n_ = 0;
-    std::unique_ptr<double[]> data_;
+    Storage data_;
 };
 
 // The submatrix of the rows and columns picked, in the order picked:

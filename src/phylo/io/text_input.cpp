@@ -210,6 +210,8 @@ void TextInput::skip_rest() {
 
 std::string TextInput::read_line() {
     std::string line;
+    // Nothing buffered yet (no buffer at all before the first read).
+    if (pos_ == end_ && !refill()) return line;
     for (;;) {
         const char* begin = buffer_.get() + pos_;
         const void* newline = std::memchr(begin, '\n', end_ - pos_);

@@ -1,0 +1,100 @@
+// Python objects in and out: distance matrices as read-only views of numpy
+// arrays, partitions from int arrays, name lists, mappings, data frames or
+// partition files, and numpy arrays of the results.
+#pragma once
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include "phylo/types.hpp"
+
+namespace tarvix::python {
+
+namespace py = pybind11;
+
+// A distance matrix handed in from Python. A float64, C-contiguous n x n array
+// is taken without a copy (a view that leaves the array untouched); any other
+// layout or dtype is converted once. Either way the engines read it through
+// a const RealMatrix. A tarvix.Matrix (labels, distances) brings its labels.
+// Whether every entry is finite, as the command line's reader requires, is
+// checked by a FiniteCheck before the engine call.
+class MatrixArgument {
+public:
+    MatrixArgument(py::handle object, const char* what);
+    MatrixArgument(const MatrixArgument&) = delete;
+    MatrixArgument& operator=(const MatrixArgument&) = delete;
+
+    const phylo::RealMatrix& matrix() const noexcept { return matrix_; }
+    std::size_t size() const noexcept { return matrix_.size(); }
+    // The labels given with the matrix or as labels=, if any.
+    const std::optional<phylo::Labels>& labels() const noexcept { return labels_; }
+    void set_labels(py::handle labels);
+    // The labels, or the positions "0" .. "n-1" when none were given.
+    phylo::Labels labels_or_positions() const;
+    // Fails with tarvix.InputError naming the first entry that is NaN or infinite.
+    void require_finite() const;
+
+private:
+    std::string what_;
+    py::array_t<double, py::array::c_style | py::array::forcecast> array_;
+    phylo::RealMatrix matrix_;
+    std::optional<phylo::Labels> labels_;
+};
+
+// The finiteness check of the matrices of one call, made before the engine
+// runs (check_finite=True, the default): the command line's reader refuses
+// NaN and infinities, so a call with one fails as the command line would,
+// before any engine spends time on it. The check reads the whole matrix once
+// (on 5000 taxa about a third of the time of the clustering series of
+// tarvix.optimise); check_finite=False skips it, and the engines then take
+// such values as the library defines them (a NaN distance never joins two
+// clusters; the graph engines refuse it with a range error).
+class FiniteCheck {
+public:
+    FiniteCheck(std::initializer_list<const MatrixArgument*> matrices, bool enabled)
+        : matrices_(enabled ? matrices : std::initializer_list<const MatrixArgument*>{}) {}
+
+    template <class Job>
+    void run(Job job) const {
+        require();
+        job();
+    }
+
+private:
+    void require() const;
+
+    std::vector<const MatrixArgument*> matrices_;
+};
+
+// Reference or tested partitions for a matrix of n objects with the given
+// labels, numbered as the command line numbers the columns of a partition
+// file (groups by first occurrence along the given order):
+//  - a path (str or os.PathLike): a partition file, read as the command line reads it;
+//  - a mapping label -> group name (or -> a sequence of names, one per partition),
+//    or a pandas Series / DataFrame indexed by label: matched against the labels;
+//  - an int array or a sequence of group names, of length n (one partition) or
+//    p x n (p partitions): by position.
+// The table of group names the command line would have read is what the
+// library's own numbering turns into partitions.
+phylo::GroupNameTable partition_table(py::handle object, const std::optional<phylo::Labels>& labels, std::size_t n,
+                                      const char* what);
+phylo::PartitionSet partitions_of(py::handle object, const std::optional<phylo::Labels>& labels, std::size_t n,
+                                  const char* what);
+
+// Labels from a Python sequence of str.
+phylo::Labels labels_from(py::handle sequence);
+
+// Result arrays.
+py::array_t<double> doubles(const std::vector<double>& values);
+py::array_t<double> table_array(const phylo::RealData& table, std::size_t first_column = 0);
+py::array_t<std::int32_t> partition_array(const phylo::Partition& partition);
+py::array_t<std::int32_t> partitions_array(const phylo::PartitionSet& set, std::size_t n);
+py::array_t<double> matrix_array(const phylo::RealMatrix& matrix);
+py::list label_list(const phylo::Labels& labels);
+
+}  // namespace tarvix::python

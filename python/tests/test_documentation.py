@@ -1,0 +1,96 @@
+"""The examples of the documentation run as printed: every docstring's, and
+the README's example of the module, end to end on the example data."""
+import doctest
+import importlib.util
+import os
+import re
+import subprocess
+import sys
+import unittest
+
+import cli
+import tarvix
+
+
+class Docstrings(unittest.TestCase):
+    def test_every_function_has_an_example_that_runs(self):
+        functions = [name for name in dir(tarvix) if callable(getattr(tarvix, name)) and name[0].islower()]
+        for name in functions:
+            self.assertIn('>>> ', getattr(tarvix, name).__doc__, name)
+        result = doctest.testmod(tarvix)
+        self.assertGreater(result.attempted, 3 * len(functions))
+        self.assertEqual(result.failed, 0)
+
+    def test_the_version_is_the_command_lines(self):
+        self.assertEqual('tarvix ' + tarvix.__version__ + '\n', cli.run('--version').stdout)
+
+
+def readme_example():
+    """The README's Python example: the python block of the section on the module."""
+    text = open(os.path.join(cli.SOURCE, 'README.md')).read()
+    section = text[text.index('## Python'):]
+    return re.search(r'```python\n(.*?)```', section, re.S).group(1)
+
+
+def fastani_files(directory):
+    """A fastANI table of the example strains (ANI = 100 (1 - d), the two
+    directions a little apart, pairs below 75 % left out as fastANI leaves
+    them) and the species list; and the matrix the example must build from
+    them, by the same operations on the same doubles."""
+    matrix = tarvix.read_matrix(cli.TAXA30)
+    labels, d = matrix.labels, matrix.distances
+    n = len(labels)
+    ani = {}
+    lines = []
+    for i in range(n):
+        for k in range(n):
+            value = round(100 * (1 - d[i, k]) - (0.01 if i < k else 0), 4)
+            if value >= 75:
+                ani[labels[i], labels[k]] = value
+                lines.append('%s\t%s\t%r\t40\t50\n' % (labels[i], labels[k], value))
+    with open(os.path.join(directory, 'fastani.tsv'), 'w') as f:
+        f.writelines(lines)
+    with open(os.path.join(directory, 'species.tsv'), 'w') as f:
+        f.writelines('\t'.join(line.split('\t')[:2]) + '\n' for line in open(cli.TAXA30_REF).read().splitlines())
+    order = sorted(labels)
+
+    def distance(a, b):
+        value = ani.get((a, b), ani.get((b, a), 70.0))
+        return 1 - value / 100
+
+    rows = [[(distance(a, b) + distance(b, a)) / 2 for b in order] for a in order]
+    return order, rows
+
+
+class ReadmeExample(unittest.TestCase):
+    @unittest.skipUnless(importlib.util.find_spec("pandas"), "the example reads its tables with pandas")
+    def test_the_example_prints_the_best_threshold_of_the_command_line(self):
+        code = readme_example()
+        self.assertLessEqual(len(code.strip().split('\n')), 10)
+        scratch = cli.Scratch()
+        try:
+            labels, rows = fastani_files(scratch.path)
+            env = dict(os.environ, MPLBACKEND='Agg')
+            done = subprocess.run([sys.executable, '-c', code], cwd=scratch.path, env=env, capture_output=True,
+                                  text=True)
+            self.assertEqual(done.returncode, 0, done.stderr)
+            matrix = scratch.file('fastani.dst', cli.matrix_text(labels, rows))
+            species = os.path.join(scratch.path, 'species.tsv')
+            best = cli.best_table(cli.run('-o', species, '-a', '0.3', '-s', '0.005', matrix).stdout)[2]
+            self.assertEqual(best[0], 'Rand_Ind._0')
+            threshold, score = float(best[2]), float(best[1])
+            self.assertEqual(done.stdout, 'best threshold %.4f (%.2f %% ANI), Rand index %.4f\n' %
+                             (threshold, 100 - 100 * threshold, score))
+            # The species are found whole at some threshold, as taxa30's are.
+            self.assertEqual(score, 1.0)
+            try:
+                import matplotlib  # noqa: F401
+            except ImportError:
+                return
+            self.assertGreater(os.path.getsize(os.path.join(scratch.path, 'species.png')), 1000)
+        finally:
+            scratch.close()
+
+
+if __name__ == '__main__':
+    unittest.main()

@@ -1,0 +1,247 @@
+"""Every function of the module against the command line on the same job:
+the example data and generated tie-heavy matrices, compared as the printed
+8-decimal values and as group numbers."""
+import os
+import unittest
+
+import numpy
+
+import cli
+import tarvix
+
+
+class Data:
+    """One data set: its matrix file, labels, array and partition file."""
+
+    def __init__(self, name, path, reference, labels, distances, species):
+        self.name, self.path, self.reference = name, path, reference
+        self.labels, self.distances, self.species = labels, distances, species
+
+
+def data_sets(scratch):
+    found = []
+    matrix = tarvix.read_matrix(cli.TAXA30)
+    species = [line.split('\t')[1] for line in open(cli.TAXA30_REF).read().splitlines()]
+    found.append(Data('taxa30', cli.TAXA30, cli.TAXA30_REF, matrix.labels, matrix.distances, species))
+    for seed in (1, 2):
+        labels, rows, sp, genus = cli.tie_heavy(seed)
+        path = scratch.file('ties%d.dst' % seed, cli.matrix_text(labels, rows))
+        reference = scratch.file('ties%d_ref.txt' % seed, cli.partition_text(labels, sp, genus))
+        found.append(Data('ties%d' % seed, path, reference, labels, numpy.array(rows), ['g%d' % s for s in sp]))
+    return found
+
+
+class Identity(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = cli.Scratch()
+        cls.sets = data_sets(cls.scratch)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.scratch.close()
+
+    def assertRow(self, fields, values, message=''):
+        self.assertEqual(fields, cli.images(values), message)
+
+    def assertTable(self, stdout, heading, labels, table):
+        header, rows = cli.table(stdout, heading)
+        self.assertEqual(len(rows), len(table))
+        for (label, fields), values in zip(rows, table):
+            self.assertRow(fields, values, label)
+        return header
+
+    def assertBest(self, stdout, result):
+        rows = cli.best_table(stdout)
+        self.assertEqual([r[0] for r in rows], list(result.indices))
+        self.assertEqual([r[1] for r in rows], cli.images(result.best_scores))
+        self.assertEqual([r[2] for r in rows], cli.images(result.best_thresholds))
+
+    def test_the_comparison_tells_different_jobs_apart(self):
+        # Negative control: a harness that compared nothing would pass every
+        # test below; this one must see F = 0 and F = 1 differ.
+        data = self.sets[0]
+        r = tarvix.optimise(data.distances, data.reference, labels=data.labels, maximum=0.2, step=0.005)
+        out = cli.run('-o', data.reference, '-a', '0.2', '-s', '0.005', '-f', '1', '-v', data.path).stdout
+        with self.assertRaises(AssertionError):
+            self.assertTable(out, 'Threshold', None, r.table)
+
+    def test_read_matrix_gives_the_labels_and_the_numbers_of_each_layout(self):
+        for layout, option, name in (('extended', '-x', 'taxa30.dst'), ('phylip', '-p', 'taxa30.phy'),
+                                     ('tab', '-t', 'taxa30.tab')):
+            path = os.path.join(cli.EXAMPLES, name)
+            m = tarvix.read_matrix(path, layout=layout)
+            self.assertEqual(cli.run('-l', option, path).stdout, '\n'.join(m.labels) + '\n\n')
+            self.assertEqual(m.distances.dtype, numpy.float64)
+            self.assertTrue(m.distances.flags.c_contiguous)
+            numpy.testing.assert_array_equal(m.distances, self.sets[0].distances)
+        # The numbers are those of the text, read independently.
+        lines = open(cli.TAXA30).read().split('\n')[1:31]
+        expected = numpy.array([[float(x) for x in line.split()[1:]] for line in lines])
+        numpy.testing.assert_array_equal(self.sets[0].distances, expected)
+
+    def test_read_matrices_reads_every_matrix_of_a_file(self):
+        path = self.scratch.file('two.dst', '2\na 0 1\nb 1 0\n1\nc 0\n\n')
+        self.assertEqual([m.labels for m in tarvix.read_matrices(path)], [['a', 'b'], ['c']])
+        # A file of blank lines holds no matrix, as the command line reads it.
+        blank = self.scratch.file('blank.dst', '\n\n')
+        self.assertEqual(cli.run('-l', blank).stdout, '')
+        self.assertEqual(tarvix.read_matrices(blank), [])
+        with self.assertRaisesRegex(tarvix.InputError, 'blank.dst: the file holds no matrix'):
+            tarvix.read_matrix(blank)
+
+    def test_cluster_gives_the_partitions_of_the_single_threshold_run(self):
+        for data in self.sets:
+            for fraction, extra in ((0.0, {}), (0.5, {}), (1.0, {}), (-1.0, {}), (0.5, {'preorder': True}),
+                                    (0.0, {'shortest_paths': True})):
+                flags = (['-q'] if extra.get('preorder') else []) + (['-y'] if extra.get('shortest_paths') else [])
+                series = tarvix.cluster(data.distances, maximum=0.12, step=0.01, fraction=fraction, **extra)
+                self.assertEqual(series.partitions.shape, (13, len(data.labels)))
+                for k in (0, 3, 5, 9, 12):
+                    t = series.thresholds[k]
+                    out = cli.run('-i', cli.real_text(t), '-f', fraction, *flags, data.path).stdout
+                    _, rows = cli.table(out, 'Object')
+                    self.assertEqual([fields[0] for _, fields in rows], cli.images(series.partitions[k]),
+                                     '%s F=%s %s threshold %r' % (data.name, fraction, extra, t))
+                    single = tarvix.cluster(data.distances, minimum=t, fraction=fraction, **extra)
+                    numpy.testing.assert_array_equal(single.partitions[0], series.partitions[k])
+
+    def test_optimise_gives_the_whole_table_and_the_best_thresholds(self):
+        for data in self.sets:
+            for fraction, extra, flags in ((0.0, {}, []), (0.5, {}, []), (1.0, {}, []), (-1.0, {}, []),
+                                           (0.5, {'preorder': True}, ['-q']),
+                                           (0.0, {'shortest_paths': True}, ['-y']),
+                                           (0.5, {'index_variant': 0.5}, ['-1', '0.5'])):
+                args = ['-o', data.reference, '-a', '0.2', '-s', '0.005', '-f', fraction, *flags, data.path]
+                r = tarvix.optimise(data.distances, data.reference, labels=data.labels, maximum=0.2, step=0.005,
+                                    fraction=fraction, **extra)
+                header = self.assertTable(cli.run(*args, '-v').stdout, 'Threshold', None, r.table)
+                self.assertEqual(header[1:], r.columns)
+                _, rows = cli.table(cli.run(*args, '-v').stdout, 'Threshold')
+                self.assertEqual([label for label, _ in rows], [('%.8f' % t).rjust(10) for t in r.thresholds])
+                self.assertBest(cli.run(*args).stdout, r)
+
+    def test_optimise_matches_partitions_given_by_names_numbers_or_mappings_alike(self):
+        data = self.sets[1]
+        by_file = tarvix.optimise(data.distances, data.reference, labels=data.labels, maximum=0.2, step=0.01)
+        as_names = tarvix.optimise(data.distances, data.species, maximum=0.2, step=0.01)
+        as_numbers = tarvix.optimise(data.distances, numpy.unique(data.species, return_inverse=True)[1],
+                                     maximum=0.2, step=0.01)
+        as_mapping = tarvix.optimise(data.distances, dict(zip(data.labels, data.species)), labels=data.labels,
+                                     maximum=0.2, step=0.01)
+        for other in (as_names, as_numbers, as_mapping):
+            numpy.testing.assert_array_equal(other.table[:, :4], by_file.table[:, :4])
+
+    def test_internal_criterion(self):
+        for data in self.sets:
+            for fraction in (0.0, 0.5, 1.0):
+                args = ['-h', '-a', '0.2', '-s', '0.01', '-f', fraction, data.path]
+                r = tarvix.optimise_internal(data.distances, maximum=0.2, step=0.01, fraction=fraction)
+                self.assertTable(cli.run(*args, '-v').stdout, 'Threshold', None, r.table)
+                self.assertBest(cli.run(*args).stdout, r)
+
+    def test_two_matrix_criterion(self):
+        for data in self.sets:
+            # The second matrix: the same objects under other names, distances doubled.
+            second_labels = ['x' + label for label in data.labels]
+            second = self.scratch.file(data.name + '_second.dst',
+                                       cli.matrix_text(second_labels, (data.distances * 2).tolist()))
+            names = self.scratch.file(data.name + '_names.txt',
+                                      ''.join('%s\tx%s\n' % (label, label) for label in data.labels))
+            args = ['-o', names, '-d', second, '-a', '0.2', '-s', '0.01', '-f', '0.5', data.path]
+            r = tarvix.optimise_two_matrix(data.distances, tarvix.read_matrix(second), names, labels=data.labels,
+                                           maximum=0.2, step=0.01, fraction=0.5)
+            self.assertTable(cli.run(*args, '-v').stdout, 'Threshold', None, r.table)
+            self.assertBest(cli.run(*args).stdout, r)
+            mapped = tarvix.optimise_two_matrix(data.distances, data.distances * 2,
+                                                {label: 'x' + label for label in data.labels},
+                                                labels=data.labels, second_labels=second_labels,
+                                                maximum=0.2, step=0.01, fraction=0.5)
+            numpy.testing.assert_array_equal(mapped.table, r.table)
+
+    def test_jackknife_with_its_seed_on_any_thread_count(self):
+        for data in self.sets:
+            args = ['-j', data.reference, '-n', '20', '-w', '77', '-a', '0.15', '-s', '0.01', '-f', '0.5',
+                    data.path]
+            r = tarvix.jackknife(data.distances, data.reference, labels=data.labels, replicates=20, seed=77,
+                                 maximum=0.15, step=0.01, fraction=0.5, threads=2)
+            header = self.assertTable(cli.run(*args, '-v').stdout, 'Replicate', None, r.replicates)
+            self.assertEqual(header[1:], r.columns)
+            self.assertTable(cli.run(*args).stdout, 'Reference', None, r.summary)
+            one = tarvix.jackknife(data.distances, data.reference, labels=data.labels, replicates=20, seed=77,
+                                   maximum=0.15, step=0.01, fraction=0.5, threads=1)
+            numpy.testing.assert_array_equal(one.replicates, r.replicates)
+        data = self.sets[1]
+        k = tarvix.jackknife(data.distances, data.species, replicates=5, seed=-3, deletion_fraction=0.5,
+                             maximum=0.1, step=0.02)
+        out = cli.run('-j', data.reference, '-n', 5, '-w', -3, '-k', 0.5, '-a', 0.1, '-s', 0.02, '-v',
+                      data.path).stdout
+        _, rows = cli.table(out, 'Replicate')
+        self.assertEqual([f[:8] for _, f in rows], [cli.images(row[:8]) for row in k.replicates])
+
+    def test_cluster_qualities_of_given_partitions_and_of_a_threshold(self):
+        for data in self.sets:
+            q = tarvix.cluster_qualities(data.distances, data.reference, labels=data.labels)
+            header = self.assertTable(cli.run('-c', data.reference, data.path).stdout, 'Object', None, q.table)
+            self.assertEqual(header[1:], q.columns)
+            for threshold, fraction in ((0.05, 0.0), (0.08, 1.0)):
+                q = tarvix.cluster_qualities(data.distances, threshold=threshold, fraction=fraction)
+                out = cli.run('-i', threshold, '-f', fraction, data.path).stdout
+                self.assertTable(out, 'Object', None, q.table)
+
+    def test_reference_correction_and_its_pass_log(self):
+        for data in self.sets:
+            # A reference with conflicts: every fifth object moved to the next object's group.
+            wrong = list(data.species)
+            for k in range(0, len(wrong) - 1, 5):
+                wrong[k] = wrong[k + 1] + 'x'
+            path = self.scratch.file(data.name + '_wrong.txt',
+                                     ''.join('%s\t%s\n' % pair for pair in zip(data.labels, wrong)))
+            seen = []
+            c = tarvix.correct_reference(data.distances, path, labels=data.labels,
+                                         callback=lambda p, n: seen.append((p, n)))
+            done = cli.run('-e', path, data.path)
+            self.assertTable(done.stdout, 'Object', None, c.qualities)
+            log = [tuple(int(x) for x in line.split()) for line in done.stderr.splitlines()]
+            self.assertEqual(log, [tuple(row) for row in c.passes.tolist()])
+            self.assertEqual(seen, log)
+            _, rows = cli.table(done.stdout, 'Object')
+            self.assertEqual([f[0] for _, f in rows], cli.images(c.partition))
+
+    def test_guided_clustering_with_every_setting(self):
+        settings = [('NNG', 'NONE', True, 'NONE'), ('MST', 'Z_SCORE', True, 'MAXIMUM'),
+                    ('RNG', 'NONE', False, 'MAX_MIN'), ('GG', 'Z_SCORE', False, 'NONE'),
+                    ('RNG_SOIG', 'NONE', True, 'MAXIMUM'), ('SOIG', 'NONE', True, 'MAX_MIN'),
+                    ('MSN', 'Z_SCORE', True, 'MAX_MIN')]
+        graphs = ['NNG', 'MST', 'RNG', 'GG', 'RNG_SOIG', 'SOIG', 'MSN']
+        merges = ['MAXIMUM', 'MAX_MIN', 'NONE']
+        for data in self.sets:
+            for graph, trimming, long_edges, merging in settings:
+                g = tarvix.guided_clustering(data.distances, data.reference, labels=data.labels, graph=graph,
+                                             trimming=trimming, long_edges=long_edges, merging=merging)
+                done = cli.run('-g', data.reference, '-b', graphs.index(graph), '-z', int(trimming == 'Z_SCORE'),
+                               '-u', int(long_edges), '-m', merges.index(merging), data.path, check=False)
+                self.assertEqual(done.returncode, 0, done.stderr)
+                lines = done.stdout.split('\n')
+                start = next(k for k, line in enumerate(lines) if line.startswith('Object\t'))
+                printed = [line.split('\t')[1:] for line in lines[start + 1:] if line]
+                expected = [[' %d' % x for x in column] for column in g.T]
+                self.assertEqual(printed, expected, '%s %s' % (data.name, graph))
+
+    def test_partition_similarity(self):
+        for data in self.sets:
+            parts = self.scratch.file(data.name + '_parts.txt', open(data.reference).read())
+            for variant, flags in ((None, []), (0.3, ['-1', '0.3'])):
+                s = tarvix.partition_similarity(parts, data.reference, index_variant=variant)
+                header = self.assertTable(cli.run('-r', data.reference, *flags, parts).stdout, 'Threshold',
+                                          None, s.table)
+                self.assertEqual(header[1:], s.columns)
+            tested = tarvix.cluster(data.distances, maximum=0.1, step=0.02).partitions
+            by_numbers = tarvix.partition_similarity(tested, data.reference, labels=data.labels)
+            table = cli.partition_text(data.labels, *tested)
+            out = cli.run('-r', data.reference, self.scratch.file(data.name + '_tested.txt', table)).stdout
+            self.assertTable(out, 'Threshold', None, by_numbers.table)
+
+
+if __name__ == '__main__':
+    unittest.main()

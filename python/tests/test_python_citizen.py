@@ -1,0 +1,271 @@
+"""The module as a Python library: its exceptions and their messages, hostile
+inputs, arrays left as they were, conversions, threads and the GIL."""
+import os
+import threading
+import time
+import unittest
+
+import numpy
+
+import cli
+import tarvix
+
+D4 = numpy.array([[0, .1, .6, .7], [.1, 0, .5, .6], [.6, .5, 0, .2], [.7, .6, .2, 0]])
+
+
+def every_call(d, reference, **check):
+    """One call of every function that takes a matrix."""
+    yield lambda: tarvix.cluster(d, maximum=0.3, step=0.1, fraction=0.5, **check)
+    yield lambda: tarvix.shortest_paths(d, **check)
+    yield lambda: tarvix.optimise(d, reference, maximum=0.3, step=0.1, **check)
+    yield lambda: tarvix.optimise_internal(d, maximum=0.3, step=0.1, **check)
+    n = len(reference)
+    names = ['t%d' % k for k in range(n)]
+    yield lambda: tarvix.optimise_two_matrix(d, d, {k: k for k in names}, labels=names, second_labels=names,
+                                             maximum=0.3, step=0.1, **check)
+    yield lambda: tarvix.jackknife(d, reference, replicates=3, maximum=0.3, step=0.1, **check)
+    yield lambda: tarvix.cluster_qualities(d, reference, **check)
+    yield lambda: tarvix.correct_reference(d, reference, **check)
+    yield lambda: tarvix.guided_clustering(d, reference, **check)
+
+
+class Exceptions(unittest.TestCase):
+    def assertSameAsCommandLine(self, call, *arguments, kind=tarvix.RangeError):
+        """The module raises kind with the text of the command line's failure
+        line: the first line of standard error that is no warning (a detail
+        line follows it)."""
+        done = cli.run(*arguments, cli.TAXA30, check=False)
+        self.assertEqual(done.returncode, 1)
+        with self.assertRaises(kind) as caught:
+            call()
+        failure = [line for line in done.stderr.splitlines() if not line.startswith('tarvix: warning: ')][0]
+        self.assertEqual('tarvix: ' + str(caught.exception), failure)
+
+    def test_the_classes_form_one_hierarchy(self):
+        for cls in (tarvix.InputError, tarvix.RangeError):
+            self.assertTrue(issubclass(cls, tarvix.Error))
+            self.assertTrue(issubclass(cls, ValueError))
+        self.assertTrue(issubclass(tarvix.Error, Exception))
+
+    def test_values_out_of_range_fail_as_the_options_do(self):
+        m = tarvix.read_matrix(cli.TAXA30)
+        ref = cli.TAXA30_REF
+        self.assertSameAsCommandLine(lambda: tarvix.cluster(m, fraction=2.0), '-f', '2')
+        self.assertSameAsCommandLine(lambda: tarvix.cluster(m, fraction=-1.5), '-f', '-1.5')
+        self.assertSameAsCommandLine(lambda: tarvix.cluster(m, minimum=-0.5), '-i', '-0.5')
+        self.assertSameAsCommandLine(lambda: tarvix.optimise(m, ref, maximum=0.1, step=0.0),
+                                     '-o', ref, '-a', '0.1', '-s', '0')
+        self.assertSameAsCommandLine(lambda: tarvix.optimise(m, ref, index_variant=2.0), '-o', ref, '-1', '2')
+        self.assertSameAsCommandLine(lambda: tarvix.jackknife(m, ref, replicates=0), '-j', ref, '-n', '0')
+        self.assertSameAsCommandLine(lambda: tarvix.jackknife(m, ref, seed=2 ** 40), '-j', ref, '-w', 2 ** 40)
+        self.assertSameAsCommandLine(lambda: tarvix.jackknife(m, ref, deletion_fraction=1.5), '-j', ref, '-k', '1.5')
+        self.assertSameAsCommandLine(lambda: tarvix.guided_clustering(m, ref, graph=7), '-g', ref, '-b', '7')
+        self.assertSameAsCommandLine(lambda: tarvix.guided_clustering(m, ref, merging=-1), '-g', ref, '-m', ' -1')
+        with self.assertRaisesRegex(tarvix.RangeError, 'graph "KNN" is none of NNG, MST'):
+            tarvix.guided_clustering(m, ref, graph='KNN')
+        with self.assertRaisesRegex(tarvix.RangeError, 'not a real number'):
+            tarvix.cluster(m, fraction=float('nan'))
+
+    def test_partition_files_fail_as_on_the_command_line(self):
+        scratch = cli.Scratch()
+        try:
+            m = tarvix.read_matrix(cli.TAXA30)
+            lines = open(cli.TAXA30_REF).read().splitlines()
+            short = scratch.file('short.txt', '\n'.join(lines[:-1]) + '\n')
+            self.assertSameAsCommandLine(lambda: tarvix.optimise(m, short), '-o', short, kind=tarvix.InputError)
+            stranger = scratch.file('stranger.txt', '\n'.join(lines[:-1] + ['X99\ta\tb']) + '\n')
+            self.assertSameAsCommandLine(lambda: tarvix.optimise(m, stranger), '-o', stranger,
+                                         kind=tarvix.InputError)
+            twice = scratch.file('twice.txt', '\n'.join(lines[:-1] + [lines[0]]) + '\n')
+            self.assertSameAsCommandLine(lambda: tarvix.cluster_qualities(m, twice), '-c', twice,
+                                         kind=tarvix.InputError)
+            with self.assertRaisesRegex(tarvix.InputError, '^Invalid filename. '):
+                tarvix.read_matrix(os.path.join(scratch.path, 'missing.dst'))
+            bad = scratch.file('bad.dst', '2\na 0 x\nb 1 0\n')
+            with self.assertRaisesRegex(tarvix.InputError, '^Wrong file format. '):
+                tarvix.read_matrix(bad)
+            empty = scratch.file('empty.dst', '0\n')
+            done = cli.run('-l', empty, check=False)
+            with self.assertRaises(tarvix.RangeError) as caught:
+                tarvix.read_matrix(empty)
+            self.assertEqual('tarvix: ' + str(caught.exception), done.stderr.splitlines()[0])
+        finally:
+            scratch.close()
+
+    def test_hostile_arrays_raise_and_never_crash(self):
+        nan = D4.copy()
+        nan[1, 2] = numpy.nan
+        inf = D4.copy()
+        inf[3, 0] = numpy.inf
+        cases = [
+            (numpy.zeros((3, 4)), tarvix.InputError, 'not a square matrix: shape \\(3, 4\\)'),
+            (numpy.zeros(4), tarvix.InputError, 'not a square matrix: shape \\(4,\\)'),
+            (numpy.zeros((2, 2, 2)), tarvix.InputError, 'not a square matrix'),
+            (numpy.zeros((0, 0)), tarvix.RangeError, '^range error: object count 0$'),
+            (nan, tarvix.InputError, 'a NaN at row 1, column 2'),
+            (inf, tarvix.InputError, 'an infinite value at row 3, column 0'),
+            ([['a', 'b'], ['c', 'd']], tarvix.InputError, 'must be a square matrix of numbers'),
+            (None, tarvix.InputError, 'not a square matrix: shape \\(\\)'),
+        ]
+        for matrix, kind, pattern in cases:
+            for call in every_call(matrix, [0, 0, 1, 1]):
+                with self.assertRaisesRegex(kind, pattern):
+                    call()
+
+    def test_nan_and_infinities_are_refused_before_or_taken_by_the_engines_without_harm(self):
+        labels, rows, species, _ = cli.tie_heavy(3, n=300)
+        d = numpy.array(rows)
+        for value, where, pattern in ((numpy.nan, (5, 7), 'a NaN at row 5, column 7'),
+                                      (numpy.inf, (250, 3), 'an infinite value at row 3, column 250'),
+                                      (-numpy.inf, (0, 299), 'an infinite value at row 0, column 299'),
+                                      (numpy.nan, slice(None), 'a NaN at row 0, column 0')):
+            hostile = d.copy()
+            hostile[where] = value
+            if isinstance(where, tuple):
+                hostile[where[::-1]] = value
+            for call in every_call(hostile, species):
+                with self.assertRaisesRegex(tarvix.InputError, pattern):
+                    call()
+            # Unchecked, the engines meet the values themselves: a result, or
+            # the range error of an engine that refuses them; never a crash.
+            for call in every_call(hostile, species, check_finite=False):
+                try:
+                    call()
+                except tarvix.RangeError as e:
+                    self.assertRegex(str(e), '^range error: ')
+
+    def test_partitions_of_another_length_or_kind_raise(self):
+        for reference, pattern in (([0, 0, 1], 'reference has 3 objects, the matrix 4'),
+                                   ([[0, 0, 1, 1, 2]], 'reference has 5 objects'),
+                                   ([0.5, 0, 1, 1], 'not dtype float64'),
+                                   (numpy.zeros((1, 1, 4), int), 'one partition or a sequence'),
+                                   ({'a': 0, 'b': 0}, 'pass labels=')):
+            with self.assertRaisesRegex(tarvix.InputError, pattern):
+                tarvix.optimise(D4, reference)
+        with self.assertRaisesRegex(tarvix.InputError, 'PHYLO.GROUP_NAMES.SIZE_ERROR'):
+            tarvix.optimise(D4, {'a': 'x', 'b': 'x', 'c': 'y'}, labels=list('abcd'))
+        with self.assertRaisesRegex(tarvix.InputError, 'labels has 3 labels for 4 objects'):
+            tarvix.optimise(D4, [0, 0, 1, 1], labels=list('abc'))
+
+    def test_a_failing_callback_stops_the_correction_with_its_exception(self):
+        def fail(pass_number, conflicts):
+            raise KeyError('stop at pass %d' % pass_number)
+        with self.assertRaisesRegex(KeyError, 'stop at pass 1'):
+            tarvix.correct_reference(D4, [0, 1, 0, 1], callback=fail)
+
+
+class Arrays(unittest.TestCase):
+    def test_inputs_are_never_modified(self):
+        d = D4.copy()
+        reference = numpy.array([0, 0, 1, 1])
+        for call in every_call(d, reference):
+            call()
+            numpy.testing.assert_array_equal(d, D4)
+            numpy.testing.assert_array_equal(reference, [0, 0, 1, 1])
+        tarvix.cluster(d, shortest_paths=True, maximum=0.3, step=0.1)
+        numpy.testing.assert_array_equal(d, D4)
+
+    def test_a_float64_c_array_is_taken_without_a_copy_and_others_are_copied_once(self):
+        # numpy reports its array allocations to tracemalloc: a copy of the
+        # 8 MB matrix would show in the peak, the module's own tables do not.
+        import tracemalloc
+        _, rows, species, _ = cli.tie_heavy(7, n=1000)
+        d = numpy.array(rows)
+        size = d.nbytes
+
+        def peak(matrix):
+            tracemalloc.start()
+            try:
+                tarvix.optimise(matrix, species, maximum=0.05, step=0.01)
+                return tracemalloc.get_traced_memory()[1]
+            finally:
+                tracemalloc.stop()
+
+        self.assertLess(peak(d), size / 8)
+        fortran = numpy.asfortranarray(d)
+        self.assertGreaterEqual(peak(fortran), size)
+        self.assertLess(peak(fortran), 2 * size)
+
+    def test_read_only_arrays_are_used_as_they_are(self):
+        d = D4.copy()
+        d.setflags(write=False)
+        for call in every_call(d, [0, 0, 1, 1]):
+            call()
+
+    def test_other_layouts_and_dtypes_give_the_same_results(self):
+        expected = tarvix.optimise(D4, [0, 0, 1, 1], maximum=0.3, step=0.1).table
+        strided = numpy.zeros((8, 8))
+        strided[::2, ::2] = D4
+        for other in (numpy.asfortranarray(D4), D4.tolist(), strided[::2, ::2],
+                      numpy.array(D4, dtype=numpy.longdouble)):
+            numpy.testing.assert_array_equal(tarvix.optimise(other, [0, 0, 1, 1], maximum=0.3, step=0.1).table,
+                                             expected)
+        whole = numpy.array([[0, 1, 6], [1, 0, 5], [6, 5, 0]])  # an int matrix is converted
+        self.assertEqual(tarvix.cluster(whole, minimum=2).partitions.tolist(),
+                         tarvix.cluster(whole.astype(float), minimum=2).partitions.tolist())
+
+    def test_partitions_by_numbers_names_mappings_and_frames_agree(self):
+        expected = tarvix.optimise(D4, [5, 5, -2, -2], maximum=0.3, step=0.1).table
+        labels = list('abcd')
+        for reference in (['x', 'x', 'y', 'y'], numpy.array([7, 7, 3, 3], dtype=numpy.uint8),
+                          {'d': 'y', 'a': 'x', 'c': 'y', 'b': 'x'}, {k: ('x' if k < 'c' else 'y',) for k in labels}):
+            numpy.testing.assert_array_equal(
+                tarvix.optimise(D4, reference, labels=labels, maximum=0.3, step=0.1).table, expected)
+        m = tarvix.Matrix(labels, D4)
+        numpy.testing.assert_array_equal(tarvix.optimise(m, {'a': 1, 'b': 1, 'c': 2, 'd': 2}, maximum=0.3,
+                                                         step=0.1).table, expected)
+        try:
+            import pandas
+        except ImportError:
+            return
+        frame = pandas.DataFrame({'species': ['x', 'x', 'y', 'y']}, index=labels)
+        r = tarvix.optimise(m, frame, maximum=0.3, step=0.1)
+        numpy.testing.assert_array_equal(r.table, expected)
+        numpy.testing.assert_array_equal(
+            tarvix.optimise(m, frame['species'], maximum=0.3, step=0.1).table, expected)
+        self.assertEqual(list(r.frame().columns), r.columns)
+        self.assertEqual(r.frame().index.name, 'threshold')
+        self.assertEqual(list(r.best()['threshold']), list(r.best_thresholds))
+
+
+class Threads(unittest.TestCase):
+    def setUp(self):
+        labels, rows, species, _ = cli.tie_heavy(5, n=300, decimals=3)
+        self.d, self.species = numpy.array(rows), species
+
+    def test_the_jackknife_gives_one_result_on_any_thread_count(self):
+        runs = [tarvix.jackknife(self.d, self.species, replicates=8, maximum=0.1, step=0.01, fraction=0.5,
+                                 threads=t).replicates for t in (1, 2, 3)]
+        for other in runs[1:]:
+            numpy.testing.assert_array_equal(other, runs[0])
+        with self.assertRaisesRegex(tarvix.RangeError, 'thread count 0 is below 1'):
+            tarvix.jackknife(self.d, self.species, threads=0)
+
+    def test_the_gil_is_released_while_an_engine_runs(self):
+        ticks = []
+        done = threading.Event()
+
+        def count():
+            while not done.is_set():
+                ticks.append(1)
+                time.sleep(0.001)
+
+        counter = threading.Thread(target=count)
+        counter.start()
+        try:
+            before = len(ticks)
+            start = time.perf_counter()
+            tarvix.jackknife(self.d, self.species, replicates=60, maximum=0.1, step=0.001, fraction=1.0, threads=1)
+            elapsed = time.perf_counter() - start
+            during = len(ticks) - before
+        finally:
+            done.set()
+            counter.join()
+        # A call that held the GIL would leave the counter no turn at all
+        # until it returned.
+        self.assertGreater(elapsed, 0.05)
+        self.assertGreaterEqual(during, 5)
+
+
+if __name__ == '__main__':
+    unittest.main()
