@@ -37,7 +37,7 @@ fi
 ENGINE="$SCRATCH/python_engine"
 [ "$ENGINE" -nt "$BENCH_DIR/python_engine.cpp" ] && [ "$ENGINE" -nt "$ROOT/build/libtarvix_core.a" ] ||
   g++ -O2 -std=c++20 -fopenmp -I"$ROOT/src" -o "$ENGINE" "$BENCH_DIR/python_engine.cpp" \
-    "$ROOT/build/libtarvix_core.a"
+    "$ROOT/build/libtarvix_core.a" -lz -pthread
 
 module_job() {  # module_job F CHECK: seconds of tarvix.optimise on the loaded array
   PYTHONPATH="$MODULE_DIR" $PYTHON - "$NPY" "$LABELS" "$REF" "$1" "$2" <<'PY'
