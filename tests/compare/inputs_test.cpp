@@ -37,33 +37,6 @@ const std::string header = "Object\tCluster_0\tMinimum_0\tAverage_0\tMaximum_0\t
 
 }  // namespace
 
-TEST(SplitFields, CutsAtTabsOutsideQuotes) {
-    EXPECT_EQ(split_fields("a\tb\tc"), (Fields{"a", "b", "c"}));
-    EXPECT_EQ(split_fields("a\t\tc"), (Fields{"a", "", "c"}));
-    EXPECT_EQ(split_fields("a\t"), (Fields{"a", ""}));
-    EXPECT_EQ(split_fields("\ta"), (Fields{"", "a"}));
-    EXPECT_EQ(split_fields(""), Fields{});
-    EXPECT_EQ(split_fields("\t"), (Fields{"", ""}));
-}
-
-TEST(SplitFields, QuotesKeepTabsAndPairsStandForOneQuote) {
-    EXPECT_EQ(split_fields("a\"b\tc\"\td"), (Fields{"ab\tc", "d"}));
-    EXPECT_EQ(split_fields("a\"\"b"), (Fields{"a\"b"}));
-    // A pair at the very end opens and closes an empty stretch.
-    EXPECT_EQ(split_fields("ab\"\""), (Fields{"ab"}));
-    // An unclosed quote runs to the end of the line.
-    EXPECT_EQ(split_fields("\"a\tb"), (Fields{"a\tb"}));
-}
-
-TEST(CleanField, TrimsSpacesAndJoinsInnerOnesWithUnderscores) {
-    EXPECT_EQ(clean_field("  Strain 1  "), "Strain_1");
-    EXPECT_EQ(clean_field("group  a"), "group__a");
-    EXPECT_EQ(clean_field("   "), "");
-    // Only spaces: a tab or a carriage return stays.
-    EXPECT_EQ(clean_field(" x\r"), "x\r");
-    EXPECT_EQ(clean_field("\tx "), "\tx");
-}
-
 TEST(PartitionFile, ReadsTheChosenColumnWithGroupsInOrderOfAppearance) {
     const InputText input = text("C\tx\t1\n\nA\ty\t2\n B \tx\t\"2\"\n");
     const LabelledPartition first = read_partition_column(input, 1, "-r");

@@ -6,12 +6,17 @@
 #include <unordered_map>
 #include <utility>
 
+#include "phylo/io/partition_file.hpp"
+#include "text_utils/text_utils.hpp"
+
 namespace tarvix::compare {
 
 namespace {
 
 constexpr char tab = '\t';
-constexpr char quote = '"';
+// Partition files are split and cleaned as tarvix reads them.
+const text_utils::CharacterSet tabs = text_utils::to_set("\t");
+const text_utils::CharacterSet quotes = text_utils::to_set("\"");
 constexpr std::size_t report_columns = 8;  // Object, Cluster_0 and six qualities
 
 std::string line_of(const InputText& input, std::size_t line) {
@@ -120,44 +125,6 @@ InputText read_lines(std::istream& in, const std::string& name) {
     return input;
 }
 
-std::vector<std::string> split_fields(std::string_view line) {
-    std::vector<std::string> fields;
-    if (line.empty()) return fields;
-    std::string field;
-    bool quoted = false;
-    bool skip = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == quote) {
-            if (skip) {
-                skip = false;
-            } else if (i + 2 < line.size() && line[i + 1] == quote) {
-                // A doubled quote is a literal one, unless it ends the line.
-                field += c;
-                skip = true;
-            } else {
-                quoted = !quoted;
-            }
-        } else if (c == tab && !quoted) {
-            fields.push_back(std::move(field));
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    fields.push_back(std::move(field));
-    return fields;
-}
-
-std::string clean_field(std::string_view field) {
-    const std::size_t first = field.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = field.find_last_not_of(' ');
-    std::string cleaned(field.substr(first, last - first + 1));
-    std::replace(cleaned.begin(), cleaned.end(), ' ', '_');
-    return cleaned;
-}
-
 bool is_cluster_report(const InputText& input) {
     for (const std::string& line : input.lines) {
         const std::string text = without_carriage_return(line);
@@ -238,7 +205,7 @@ LabelledPartition read_partition_column(const InputText& input, std::size_t colu
     for (std::size_t i = 0; i < input.lines.size(); ++i) {
         const std::size_t line = i + 1;
         if (input.lines[i].empty()) continue;
-        const std::vector<std::string> fields = split_fields(input.lines[i]);
+        const std::vector<std::string> fields = text_utils::split(input.lines[i], tabs, quotes);
         if (first_line == 0) {
             first_line = line;
             field_count = fields.size();
@@ -253,12 +220,12 @@ LabelledPartition read_partition_column(const InputText& input, std::size_t colu
                              std::to_string(first_line) + " has " + std::to_string(field_count) +
                              "; every line needs the label and one group name per partition column, separated by tabs");
         }
-        std::string label = clean_field(fields[0]);
+        std::string label = phylo::io::partition_file::clean(fields[0]);
         if (label.empty()) throw InputError(line_of(input, line) + ": the object label is empty");
         if (const auto [at, fresh] = seen.emplace(label, line); !fresh)
             throw InputError(line_of(input, line) + ": the label " + shown(label) + " appears again (first on line " +
                              std::to_string(at->second) + "); each object may appear only once");
-        std::string group = clean_field(fields[column]);
+        std::string group = phylo::io::partition_file::clean(fields[column]);
         const auto [at, fresh] = groups.emplace(group, partition.group_names.size());
         if (fresh) partition.group_names.push_back(std::move(group));
         partition.labels.push_back(std::move(label));

@@ -36,16 +36,6 @@ struct InputText {
 
 InputText read_lines(std::istream& in, const std::string& name);
 
-// Cuts a partition-file line at tabs, as tarvix does: a stretch between
-// double quotes keeps its tabs and loses the quotes, and two double quotes in
-// a row stand for one (except as the last two characters, where they open
-// and close an empty stretch).
-std::vector<std::string> split_fields(std::string_view line);
-
-// A field as tarvix keeps it: spaces removed from both ends, inner spaces
-// turned into '_'.
-std::string clean_field(std::string_view field);
-
 // Whether the input is a report of tarvix: its first non-empty line is the
 // header that starts with Object and Cluster_0.
 bool is_cluster_report(const InputText& input);

@@ -352,65 +352,52 @@ TEST(GlcSeries, RangeErrors) {
     EXPECT_TRUE(empty.empty());
 }
 
-TEST(GlcSeries, AgreesWithTheLiteralProcedureOnRandomMatrices) {
+// Tie-free, chance-tie and tie-heavy matrices of 25 to 60 objects; a larger
+// tie-free one; five-decimal distances at small thresholds, where the equal
+// ones mostly join unrelated clusters and sometimes do not; and planted NaN,
+// infinities and signed zeros (a NaN below the diagonal reaches only the row
+// sums).
+TEST(GlcSeries, AgreesWithTheLiteralProcedure) {
     std::mt19937 random(5);
-    for (int round = 0; round < 8; ++round)
-        for (int kind = 0; kind < 3; ++kind) {
-            const RealMatrix d = random_matrix(random, 25 + 5 * static_cast<std::size_t>(round), kind);
-            for (bool row_sums : {false, true})
-                for (double fraction : {0.0, 0.3, 0.5, 1.0})
-                    for (double step : {0.025, 0.004}) {
-                        const std::string what = "round " + std::to_string(round) + " kind " + std::to_string(kind) +
-                                                 " row sums " + std::to_string(row_sums) +
-                                                 " F " + std::to_string(fraction) + " step " + std::to_string(step);
-                        expect_same_series(literal_glc(d, row_sums, 41, 0.0, step, fraction),
-                                           glc(d, 41, 0.0, step, fraction, row_sums), what);
-                    }
-        }
-}
-
-TEST(GlcSeries, AgreesWithTheLiteralProcedureOnALargerMatrix) {
-    std::mt19937 random(15);
-    const RealMatrix d = random_matrix(random, 400, 0);
-    for (double fraction : {0.5, 1.0})
-        expect_same_series(literal_glc(d, false, 21, 0.0, 0.05, fraction), glc(d, 21, 0.0, 0.05, fraction),
-                           "F " + std::to_string(fraction));
-}
-
-TEST(GlcSeries, AgreesWithTheLiteralProcedureOnChanceTiesAtSmallThresholds) {
-    // Few consumed pairs with five-decimal distances: the equal ones mostly
-    // join unrelated clusters, so their order cannot matter, and sometimes
-    // they do not.
-    std::mt19937 random(8);
     std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    struct Case {
+        RealMatrix d;
+        std::size_t count;
+        double step;
+        std::vector<double> fractions;
+    };
+    std::vector<Case> cases;
+    for (int round = 0; round < 8; ++round)
+        for (int kind = 0; kind < 3; ++kind)
+            for (double step : {0.025, 0.004})
+                cases.push_back({random_matrix(random, 25 + 5 * static_cast<std::size_t>(round), kind), 41, step,
+                                 {0.0, 0.3, 0.5, 1.0}});
+    cases.push_back({random_matrix(random, 400, 0), 21, 0.05, {0.5, 1.0}});
     for (int round = 0; round < 6; ++round) {
         RealMatrix d(150, 0.0);
         for (std::size_t i = 0; i < d.size(); ++i)
             for (std::size_t j = i + 1; j < d.size(); ++j) d(i, j) = d(j, i) = std::round(uniform(random) * 1e5) / 1e5;
-        for (bool row_sums : {false, true})
-            for (double fraction : {0.3, 0.5, 1.0})
-                expect_same_series(literal_glc(d, row_sums, 41, 0.0, 0.0005, fraction),
-                                   glc(d, 41, 0.0, 0.0005, fraction, row_sums),
-                                   "round " + std::to_string(round) + " F " + std::to_string(fraction));
+        cases.push_back({d, 41, 0.0005, {0.3, 0.5, 1.0}});
     }
-}
-
-TEST(GlcSeries, AgreesWithTheLiteralProcedureWithNotANumberAndInfinities) {
-    std::mt19937 random(6);
-    RealMatrix d = random_matrix(random, 30, 2);
-    d(2, 9) = nan_value;
-    d(4, 5) = -std::numeric_limits<double>::infinity();
-    d(6, 7) = std::numeric_limits<double>::infinity();
-    d(8, 10) = -0.0;
-    d(1, 3) = 0.0;
-    // NaN below the diagonal reaches only the row sums.
+    RealMatrix planted = random_matrix(random, 30, 2);
+    planted(2, 9) = nan_value;
+    planted(4, 5) = -std::numeric_limits<double>::infinity();
+    planted(6, 7) = std::numeric_limits<double>::infinity();
+    planted(8, 10) = -0.0;
+    planted(1, 3) = 0.0;
     RealMatrix below = random_matrix(random, 30, 2);
     below(9, 2) = nan_value;
-    for (const RealMatrix* m : {&d, &below})
+    for (const RealMatrix& d : {planted, below}) cases.push_back({d, 9, 0.125, {0.0, 0.5, 1.0}});
+
+    for (std::size_t c = 0; c < cases.size(); ++c)
         for (bool row_sums : {false, true})
-            for (double fraction : {0.0, 0.5, 1.0})
-                expect_same_series(literal_glc(*m, row_sums, 9, 0.0, 0.125, fraction),
-                                   glc(*m, 9, 0.0, 0.125, fraction, row_sums), "F " + std::to_string(fraction));
+            for (double fraction : cases[c].fractions) {
+                const Case& k = cases[c];
+                expect_same_series(literal_glc(k.d, row_sums, k.count, 0.0, k.step, fraction),
+                                   glc(k.d, k.count, 0.0, k.step, fraction, row_sums),
+                                   "case " + std::to_string(c) + " row sums " + std::to_string(row_sums) + " F " +
+                                       std::to_string(fraction));
+            }
 }
 
 // ---------------------------------------------------------------------------
