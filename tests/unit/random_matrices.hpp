@@ -5,6 +5,8 @@
 //                                almost never occur
 //   MatrixKind::chance_ties()    eighths in [0, 1]: some distances tie
 //   MatrixKind::tie_heavy(L)     whole numbers 0 .. L - 1: most distances tie
+//   MatrixKind::decimals(k)      [0, 1] rounded to k decimals, as printed
+//                                distances are: ties by chance
 //
 // and options on any kind: an independent lower triangle (one level lower,
 // so partly negative, with Lower::independent_negative), a shift and a scale
@@ -23,12 +25,12 @@
 namespace tarvix_test {
 
 struct MatrixKind {
-    enum class Values { tie_free, chance_ties, tie_heavy };
+    enum class Values { tie_free, chance_ties, tie_heavy, decimals };
     enum class Lower { mirrored, independent, independent_negative };
     enum class Place { nowhere, above_diagonal, below_diagonal, anywhere };
 
     Values values = Values::tie_free;
-    int levels = 1;
+    int levels = 1;  // of tie_heavy; the decimals of decimals
     Lower lower = Lower::mirrored;
     double shift = 0.0;  // added to every entry: negative entries
     double scale = 1.0;  // then every entry multiplied
@@ -39,6 +41,7 @@ struct MatrixKind {
     static MatrixKind tie_free() { return {}; }
     static MatrixKind chance_ties() { return {.values = Values::chance_ties}; }
     static MatrixKind tie_heavy(int levels) { return {.values = Values::tie_heavy, .levels = levels}; }
+    static MatrixKind decimals(int k) { return {.values = Values::decimals, .levels = k}; }
 
     MatrixKind with_lower(Lower l) const { return set(&MatrixKind::lower, l); }
     MatrixKind independent_lower(bool on = true) const { return with_lower(on ? Lower::independent : Lower::mirrored); }
@@ -72,6 +75,11 @@ inline double random_value(std::mt19937& random, const MatrixKind& kind) {
         case MatrixKind::Values::tie_heavy:
             x = static_cast<double>(random() % static_cast<unsigned>(kind.levels));
             break;
+        case MatrixKind::Values::decimals: {
+            const double power = std::pow(10.0, kind.levels);
+            x = std::round(uniform(random) * power) / power;
+            break;
+        }
     }
     return (x + kind.shift) * kind.scale;
 }

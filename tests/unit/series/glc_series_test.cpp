@@ -201,13 +201,9 @@ TEST(PairList, AgreesWithTheLiteralSortOnMillionsOfPairs) {
     // row-sum pre-ordering.
     std::mt19937 random(13);
     for (int decimals : {0, 6}) {
-        std::uniform_real_distribution<double> uniform(0.0, 1.0);
-        RealMatrix d(1500, 0.0);
-        for (std::size_t i = 0; i < d.size(); ++i)
-            for (std::size_t j = i + 1; j < d.size(); ++j) {
-                const double u = uniform(random);
-                d(i, j) = d(j, i) = decimals == 0 ? u : std::round(u * 1e6) / 1e6;
-            }
+        using Kind = tarvix_test::MatrixKind;
+        const RealMatrix d =
+            tarvix_test::random_matrix(random, 1500, decimals == 0 ? Kind::tie_free() : Kind::decimals(decimals));
         const bool row_sums = decimals > 0;
         EXPECT_EQ(pairs_of(literal_pairwise(d, row_sums)), pairs_of(phylo::series::squared_to_pairwise(d, row_sums)))
             << decimals;
@@ -359,7 +355,6 @@ TEST(GlcSeries, RangeErrors) {
 // sums).
 TEST(GlcSeries, AgreesWithTheLiteralProcedure) {
     std::mt19937 random(5);
-    std::uniform_real_distribution<double> uniform(0.0, 1.0);
     struct Case {
         RealMatrix d;
         std::size_t count;
@@ -373,12 +368,9 @@ TEST(GlcSeries, AgreesWithTheLiteralProcedure) {
                 cases.push_back({random_matrix(random, 25 + 5 * static_cast<std::size_t>(round), kind), 41, step,
                                  {0.0, 0.3, 0.5, 1.0}});
     cases.push_back({random_matrix(random, 400, 0), 21, 0.05, {0.5, 1.0}});
-    for (int round = 0; round < 6; ++round) {
-        RealMatrix d(150, 0.0);
-        for (std::size_t i = 0; i < d.size(); ++i)
-            for (std::size_t j = i + 1; j < d.size(); ++j) d(i, j) = d(j, i) = std::round(uniform(random) * 1e5) / 1e5;
-        cases.push_back({d, 41, 0.0005, {0.3, 0.5, 1.0}});
-    }
+    for (int round = 0; round < 6; ++round)
+        cases.push_back({tarvix_test::random_matrix(random, 150, tarvix_test::MatrixKind::decimals(5)), 41, 0.0005,
+                         {0.3, 0.5, 1.0}});
     RealMatrix planted = random_matrix(random, 30, 2);
     planted(2, 9) = nan_value;
     planted(4, 5) = -std::numeric_limits<double>::infinity();
@@ -538,12 +530,9 @@ const std::vector<TieCase>& tie_cases() {
     static const std::vector<TieCase> cases = [] {
         std::vector<TieCase> built;
         std::mt19937 random(31);
-        std::uniform_real_distribution<double> uniform(0.0, 1.0);
         for (int round = 0; round < 40; ++round) {
             const std::size_t n = 8 + static_cast<std::size_t>(round % 5) * 4;
-            RealMatrix d(n, 0.0);
-            for (std::size_t i = 0; i < n; ++i)
-                for (std::size_t j = i + 1; j < n; ++j) d(i, j) = d(j, i) = std::round(uniform(random) * 40) / 100;
+            const RealMatrix d = tarvix_test::random_matrix(random, n, tarvix_test::MatrixKind::tie_heavy(41).scaled(0.01));
             for (bool row_sums : {false, true})
                 for (double fraction : {0.3, 0.5, 0.6, 1.0})
                     built.push_back({d, row_sums, fraction, literal_glc(d, row_sums, 21, 0.0, 0.02, fraction),

@@ -18,6 +18,7 @@
 
 #include "phylo/heap_sort.hpp"
 #include "phylo/series/pair_list.hpp"
+#include "random_matrices.hpp"
 #include "test_support.hpp"
 
 namespace {
@@ -33,19 +34,13 @@ std::vector<std::tuple<int, int, double>> records_of(const PairwiseDistances& li
     return records;
 }
 
-// Symmetric distances drawn from `values` equally spaced levels in 0 .. 1
-// (values = 0: continuous); the lower triangle gets its own noise, which
-// moves the row sums but never a distance.
+// Distances on `values` equally spaced levels in 0 .. 1 (values = 0:
+// continuous); the lower triangle is drawn on its own, which moves the row
+// sums but never a distance.
 RealMatrix levels(std::mt19937& random, std::size_t n, int values) {
-    std::uniform_real_distribution<double> uniform(0.0, 1.0);
-    RealMatrix d(n, 0.0);
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = i + 1; j < n; ++j) {
-            const double u = uniform(random);
-            d(i, j) = values == 0 ? u : std::floor(u * values) / values;
-            d(j, i) = uniform(random);
-        }
-    return d;
+    using Kind = tarvix_test::MatrixKind;
+    const Kind kind = values == 0 ? Kind::tie_free() : Kind::tie_heavy(values).scaled(1.0 / values);
+    return tarvix_test::random_matrix(random, n, kind.independent_lower());
 }
 
 // The literal list's head: the pairs up to limit.
