@@ -136,8 +136,19 @@ void MatrixArgument::require_finite() const {
     }
 }
 
-void FiniteCheck::require() const {
-    for (const MatrixArgument* m : matrices_) m->require_finite();
+FiniteCheck::FiniteCheck(std::initializer_list<const MatrixArgument*> matrices, bool enabled) : matrices_(matrices) {
+    if (!enabled) return;
+    checker_ = std::thread([this] {
+        try {
+            for (const MatrixArgument* m : matrices_) m->require_finite();
+        } catch (...) {
+            refused_ = std::current_exception();
+        }
+    });
+}
+
+FiniteCheck::~FiniteCheck() {
+    if (checker_.joinable()) checker_.join();
 }
 
 void MatrixArgument::set_labels(py::handle labels) {

@@ -49,50 +49,49 @@ private:
     std::optional<phylo::Labels> labels_;
 };
 
-// The finiteness check of the matrices of one call, made before the engine
-// runs (check_finite=True, the default): the command line's reader refuses
-// NaN and infinities, so a call with one fails as the command line would,
-// before any engine spends time on it. The check reads the whole matrix once
-// (on 5000 taxa about a third of the time of the clustering series of
+// The finiteness check of the matrices of one call (check_finite=True, the
+// default): the command line's reader refuses NaN and infinities, so a call
+// with one fails as the command line would. The check reads the whole matrix
+// once (on 5000 taxa about a third of the time of the clustering series of
 // tarvix.optimise); check_finite=False skips it, and the engines then take
 // such values as the library defines them (a NaN distance never joins two
 // clusters; the graph engines refuse it with a range error).
+//
+// The check starts on a thread of its own as soon as it is made, right after
+// the matrices are taken, so that it runs beside the conversion of the other
+// arguments and then beside the engine: it costs no wall time where a second
+// core is free. It reads nothing but the matrices' numbers, and needs no
+// interpreter lock.
 class FiniteCheck {
 public:
-    FiniteCheck(std::initializer_list<const MatrixArgument*> matrices, bool enabled)
-        : matrices_(enabled ? matrices : std::initializer_list<const MatrixArgument*>{}) {}
+    FiniteCheck(std::initializer_list<const MatrixArgument*> matrices, bool enabled);
+    FiniteCheck(const FiniteCheck&) = delete;
+    FiniteCheck& operator=(const FiniteCheck&) = delete;
+    // A call that fails before run (a bad argument) waits for the check and
+    // drops its result: such failures come first, as on the command line.
+    ~FiniteCheck();
 
-    // Runs job, with the check on a thread of its own beside it: the engines
-    // take non-finite entries without harm, and a failed check wins over
-    // whatever the job did, as the command line's reader refuses such a
-    // matrix before any engine runs. So the check costs no wall time where
-    // a second core is free.
+    // Runs job, then waits for the check. The engines take non-finite
+    // entries without harm, and a failed check wins over whatever the job
+    // did, as the command line's reader refuses such a matrix before any
+    // engine runs.
     template <class Job>
-    void run(Job job) const {
-        if (matrices_.empty()) return job();
-        std::exception_ptr refused;
-        std::thread checker([&] {
-            try {
-                require();
-            } catch (...) {
-                refused = std::current_exception();
-            }
-        });
+    void run(Job job) {
         std::exception_ptr failed;
         try {
             job();
         } catch (...) {
             failed = std::current_exception();
         }
-        checker.join();
-        if (refused) std::rethrow_exception(refused);
+        if (checker_.joinable()) checker_.join();
+        if (refused_) std::rethrow_exception(refused_);
         if (failed) std::rethrow_exception(failed);
     }
 
 private:
-    void require() const;
-
     std::vector<const MatrixArgument*> matrices_;
+    std::exception_ptr refused_;
+    std::thread checker_;
 };
 
 // Reference or tested partitions for a matrix of n objects with the given

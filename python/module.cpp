@@ -231,6 +231,7 @@ py::object read_matrices(const std::string& path, const std::string& layout, boo
 py::object cluster(py::object distances, py::object labels, double minimum, std::optional<double> maximum,
                    double step, double fraction, bool preorder, bool shortest_paths, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
+    FiniteCheck check({&matrix}, check_finite);
     matrix.set_labels(labels);
     Options options(maximum ? "-o" : "");
     const Context context(SeriesArguments{minimum, maximum, step, fraction, preorder, shortest_paths}
@@ -239,7 +240,6 @@ py::object cluster(py::object distances, py::object labels, double minimum, std:
     phylo::PartitionSet series;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             check_threshold_memory(context.get(), matrix.size() / 2);
             const EngineMatrix engine(matrix, shortest_paths);
@@ -251,10 +251,10 @@ py::object cluster(py::object distances, py::object labels, double minimum, std:
 
 py::array_t<double> shortest_paths(py::object distances, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
+    FiniteCheck check({&matrix}, check_finite);
     phylo::RealMatrix copy;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             copy = matrix.matrix();
             phylo::graph::to_shortest_paths(copy);
@@ -283,6 +283,7 @@ py::object optimise(py::object distances, py::object reference, py::object label
                     double step, double fraction, bool preorder, bool shortest_paths,
                     std::optional<double> index_variant, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
+    FiniteCheck check({&matrix}, check_finite);
     matrix.set_labels(labels);
     Options options("-o");
     SeriesArguments{minimum, maximum, step, fraction, preorder, shortest_paths}.add_to(options);
@@ -298,7 +299,6 @@ py::object optimise(py::object distances, py::object reference, py::object label
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             check_threshold_memory(context.get(), 1 + block.size() * blocks);
             table = phylo::RealData(context.rows());
@@ -318,6 +318,7 @@ py::object optimise(py::object distances, py::object reference, py::object label
 py::object optimise_internal(py::object distances, double minimum, double maximum, double step, double fraction,
                              bool preorder, bool shortest_paths, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
+    FiniteCheck check({&matrix}, check_finite);
     // -h takes no argument: the mode word stands alone.
     Options internal("");
     SeriesArguments{minimum, maximum, step, fraction, preorder, shortest_paths}.add_to(internal.flag("-h", true));
@@ -326,7 +327,6 @@ py::object optimise_internal(py::object distances, double minimum, double maximu
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             check_threshold_memory(context.get(), 2);
             table = phylo::RealData(context.rows());
@@ -347,6 +347,7 @@ py::object optimise_two_matrix(py::object distances, py::object second, py::obje
     MatrixArgument matrix(distances, "distances");
     matrix.set_labels(labels);
     MatrixArgument other(second, "second");
+    FiniteCheck check({&matrix, &other}, check_finite);
     other.set_labels(second_labels);
     if (!matrix.labels() || !other.labels())
         bad_input("the two-matrix criterion matches objects by label: pass labels= and second_labels= "
@@ -361,7 +362,6 @@ py::object optimise_two_matrix(py::object distances, py::object second, py::obje
     phylo::RealData similarities;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check({&matrix, &other}, check_finite);
         check.run([&] {
             check_threshold_memory(context.get(), table.size());
             similarities = phylo::RealData(context.rows());
@@ -381,6 +381,7 @@ py::object jackknife(py::object distances, py::object reference, py::object labe
                      long long seed, double deletion_fraction, double minimum, double maximum, double step,
                      double fraction, bool preorder, bool shortest_paths, std::optional<int> threads, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
+    FiniteCheck check({&matrix}, check_finite);
     matrix.set_labels(labels);
     Options options("-j");
     SeriesArguments{minimum, maximum, step, fraction, preorder, shortest_paths}.add_to(options);
@@ -395,7 +396,6 @@ py::object jackknife(py::object distances, py::object reference, py::object labe
     {
         ThreadCount thread_count(threads);
         py::gil_scoped_release unlocked;
-        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             const std::size_t similarity_values = 1 + labels::index.size() * blocks;
             check_threshold_memory(context.get(), similarity_values);
@@ -431,6 +431,7 @@ py::object jackknife(py::object distances, py::object reference, py::object labe
 py::object cluster_qualities(py::object distances, py::object partitions, py::object labels, double threshold,
                              double fraction, bool preorder, bool shortest_paths, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
+    FiniteCheck check({&matrix}, check_finite);
     matrix.set_labels(labels);
     // Without partitions, the command line's default run: the clusters at the
     // threshold. With them, its -c run.
@@ -447,7 +448,6 @@ py::object cluster_qualities(py::object distances, py::object partitions, py::ob
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             const EngineMatrix engine(matrix, shortest_paths);
             if (!given) set = threshold_series(context.get(), engine.get(), true);
@@ -462,6 +462,7 @@ py::object cluster_qualities(py::object distances, py::object partitions, py::ob
 py::object correct_reference(py::object distances, py::object reference, py::object labels, py::object callback,
                              double threshold, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
+    FiniteCheck check({&matrix}, check_finite);
     matrix.set_labels(labels);
     const Context context(Options("-e").real("-i", threshold).settings());
     const phylo::PartitionSet references = partitions_of(reference, matrix.labels(), matrix.size(), "reference");
@@ -471,7 +472,6 @@ py::object correct_reference(py::object distances, py::object reference, py::obj
     phylo::RealData table;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             const auto log_pass = [&](std::int64_t pass, std::int64_t conflicts) {
                 passes.insert(passes.end(), {pass, conflicts});
@@ -496,6 +496,7 @@ py::array_t<std::int32_t> guided_clustering(py::object distances, py::object ref
                                             py::object graph, py::object trimming, py::object long_edges,
                                             py::object merging, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
+    FiniteCheck check({&matrix}, check_finite);
     matrix.set_labels(labels);
     Options options("-g");
     options.integer("-b", choice(graph, "graph", {"NNG", "MST", "RNG", "GG", "RNG_SOIG", "SOIG", "MSN"}))
@@ -508,7 +509,6 @@ py::array_t<std::int32_t> guided_clustering(py::object distances, py::object ref
     phylo::PartitionSet guided;
     {
         py::gil_scoped_release unlocked;
-        FiniteCheck check({&matrix}, check_finite);
         check.run([&] {
             for (const phylo::PartitionRef& guide : references)
                 guided.push_back(std::make_shared<const phylo::Partition>(phylo::graph::guided_clustering(
