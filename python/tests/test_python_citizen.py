@@ -103,8 +103,9 @@ class Exceptions(unittest.TestCase):
 
     def test_nan_and_infinities_are_refused_before_or_taken_by_the_engines_without_harm(self):
         # Small and large matrices (the check runs beside the engine on the
-        # large ones); values in both triangles or in the lower one alone.
-        for n, value, where, pattern in ((4, numpy.nan, ([1, 2], [2, 1]), 'a NaN at row 1, column 2'),
+        # large ones; 25 entries leave one beyond the check's blocks of 8);
+        # values in both triangles or in the lower one alone.
+        for n, value, where, pattern in ((5, numpy.nan, (4, 4), 'a NaN at row 4, column 4'),
                                          (4, numpy.inf, (3, 0), 'an infinite value at row 3, column 0'),
                                          (300, numpy.nan, ([5, 7], [7, 5]), 'a NaN at row 5, column 7'),
                                          (300, numpy.inf, (250, 3), 'an infinite value at row 250, column 3'),
