@@ -249,5 +249,6 @@ if __name__ == '__main__':
         # A command that fails, or an output of another shape than the checks
         # read (a missing row or count), fails the tour as plainly as a wrong
         # figure.
-        print('FAILED: %s' % e)
+        print('FAILED: %s' % (e if isinstance(e, RuntimeError) else
+                              'an output is not shaped as the README shows it (%r)' % e))
         sys.exit(1)
