@@ -2,6 +2,7 @@
 the example data and generated tie-heavy matrices, compared as the printed
 8-decimal values and as group numbers."""
 import collections
+import functools
 import os
 import unittest
 
@@ -12,6 +13,9 @@ import tarvix
 
 
 Data = collections.namedtuple('Data', 'name path reference labels distances species')
+# The clustering settings of the engines: fraction of links, keywords, options.
+SETTINGS = ((0.0, {}, []), (0.5, {}, []), (1.0, {}, []), (-1.0, {}, []), (0.5, {'preorder': True}, ['-q']),
+            (0.0, {'shortest_paths': True}, ['-y']))
 
 
 def data_sets(scratch):
@@ -45,12 +49,6 @@ class Identity(unittest.TestCase):
         for (label, fields), values in zip(rows, table):
             self.assertEqual(fields, cli.images(values), label)
         return header, rows
-
-    def assertBest(self, stdout, result):
-        rows = cli.best_table(stdout)
-        self.assertEqual([r[0] for r in rows], list(result.indices))
-        self.assertEqual([r[1] for r in rows], cli.images(result.best_scores))
-        self.assertEqual([r[2] for r in rows], cli.images(result.best_thresholds))
 
     def test_the_comparison_tells_different_jobs_apart(self):
         # Negative control: a harness that compared nothing would pass every
@@ -86,9 +84,7 @@ class Identity(unittest.TestCase):
 
     def test_cluster_gives_the_partitions_of_the_single_threshold_run(self):
         for data in self.sets:
-            for fraction, extra in ((0.0, {}), (0.5, {}), (1.0, {}), (-1.0, {}), (0.5, {'preorder': True}),
-                                    (0.0, {'shortest_paths': True})):
-                flags = (['-q'] if extra.get('preorder') else []) + (['-y'] if extra.get('shortest_paths') else [])
+            for fraction, extra, flags in SETTINGS:
                 series = tarvix.cluster(data.distances, maximum=0.12, step=0.01, fraction=fraction, **extra)
                 self.assertEqual(series.partitions.shape, (13, len(data.labels)))
                 for k in (0, 3, 5, 9, 12):
@@ -100,45 +96,36 @@ class Identity(unittest.TestCase):
                     single = tarvix.cluster(data.distances, minimum=t, fraction=fraction, **extra)
                     numpy.testing.assert_array_equal(single.partitions[0], series.partitions[k])
 
-    def test_optimise_gives_the_whole_table_and_the_best_thresholds(self):
+    def test_the_optimisations_give_the_whole_table_and_the_best_thresholds(self):
         for data in self.sets:
-            for fraction, extra, flags in ((0.0, {}, []), (0.5, {}, []), (1.0, {}, []), (-1.0, {}, []),
-                                           (0.5, {'preorder': True}, ['-q']),
-                                           (0.0, {'shortest_paths': True}, ['-y']),
-                                           (0.5, {'index_variant': 0.5}, ['-1', '0.5'])):
-                args = ['-o', data.reference, '-a', '0.2', '-s', '0.005', '-f', fraction, *flags, data.path]
-                r = tarvix.optimise(data.distances, data.reference, labels=data.labels, maximum=0.2, step=0.005,
-                                    fraction=fraction, **extra)
-                header, rows = self.assertTable(cli.run(*args, '-v').stdout, 'Threshold', r.table)
-                self.assertEqual(header[1:], r.columns)
-                self.assertEqual([label for label, _ in rows], [('%.8f' % t).rjust(10) for t in r.thresholds])
-                self.assertBest(cli.run(*args).stdout, r)
-
-    def test_internal_criterion(self):
-        for data in self.sets:
-            for fraction in (0.0, 0.5, 1.0):
-                args = ['-h', '-a', '0.2', '-s', '0.01', '-f', fraction, data.path]
-                r = tarvix.optimise_internal(data.distances, maximum=0.2, step=0.01, fraction=fraction)
-                self.assertTable(cli.run(*args, '-v').stdout, 'Threshold', r.table)
-                self.assertBest(cli.run(*args).stdout, r)
-
-    def test_two_matrix_criterion(self):
-        for data in self.sets:
-            # The second matrix: the same objects under other names, distances doubled.
+            # The two-matrix criterion's second matrix: the same objects under
+            # other names, distances doubled.
             second_labels = ['x' + label for label in data.labels]
             second = self.scratch.file(data.name + '_second.dst',
                                        cli.matrix_text(second_labels, (data.distances * 2).tolist()))
             names = self.scratch.file(data.name + '_names.txt',
                                       ''.join('%s\tx%s\n' % (label, label) for label in data.labels))
-            args = ['-o', names, '-d', second, '-a', '0.2', '-s', '0.01', '-f', '0.5', data.path]
-            r = tarvix.optimise_two_matrix(data.distances, tarvix.read_matrix(second), names, labels=data.labels,
-                                           maximum=0.2, step=0.01, fraction=0.5)
-            self.assertTable(cli.run(*args, '-v').stdout, 'Threshold', r.table)
-            self.assertBest(cli.run(*args).stdout, r)
+            jobs = [(['-o', data.reference, *flags], fraction,
+                     functools.partial(tarvix.optimise, data.distances, data.reference, labels=data.labels, **extra))
+                    for fraction, extra, flags in SETTINGS + ((0.5, {'index_variant': 0.5}, ['-1', '0.5']),)]
+            jobs += [(['-h'], fraction, functools.partial(tarvix.optimise_internal, data.distances))
+                     for fraction in (0.0, 0.5, 1.0)]
+            jobs.append((['-o', names, '-d', second], 0.5, functools.partial(
+                tarvix.optimise_two_matrix, data.distances, tarvix.read_matrix(second), names, labels=data.labels)))
+            for options, fraction, optimise in jobs:
+                args = [*options, '-a', '0.2', '-s', '0.005', '-f', fraction, data.path]
+                r = optimise(maximum=0.2, step=0.005, fraction=fraction)
+                header, rows = self.assertTable(cli.run(*args, '-v').stdout, 'Threshold', r.table)
+                self.assertEqual(header[1:], r.columns)
+                self.assertEqual([label for label, _ in rows], [('%.8f' % t).rjust(10) for t in r.thresholds])
+                self.assertEqual(cli.best_table(cli.run(*args).stdout),
+                                 [[index, cli.image(score), cli.image(threshold)] for index, score, threshold
+                                  in zip(r.indices, r.best_scores, r.best_thresholds)], args)
+            # The second matrix as an array, its names as a mapping: the last job's result.
             mapped = tarvix.optimise_two_matrix(data.distances, data.distances * 2,
                                                 {label: 'x' + label for label in data.labels},
                                                 labels=data.labels, second_labels=second_labels,
-                                                maximum=0.2, step=0.01, fraction=0.5)
+                                                maximum=0.2, step=0.005, fraction=0.5)
             numpy.testing.assert_array_equal(mapped.table, r.table)
 
     def test_jackknife_with_its_seed_on_any_thread_count(self):

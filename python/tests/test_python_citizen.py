@@ -68,14 +68,12 @@ class Exceptions(unittest.TestCase):
         with cli.Scratch() as scratch:
             m = tarvix.read_matrix(cli.TAXA30)
             lines = open(cli.TAXA30_REF).read().splitlines()
-            short = scratch.file('short.txt', '\n'.join(lines[:-1]) + '\n')
-            self.assertSameAsCommandLine(lambda: tarvix.optimise(m, short), '-o', short, kind=tarvix.InputError)
-            stranger = scratch.file('stranger.txt', '\n'.join(lines[:-1] + ['X99\ta\tb']) + '\n')
-            self.assertSameAsCommandLine(lambda: tarvix.optimise(m, stranger), '-o', stranger,
-                                         kind=tarvix.InputError)
-            twice = scratch.file('twice.txt', '\n'.join(lines[:-1] + [lines[0]]) + '\n')
-            self.assertSameAsCommandLine(lambda: tarvix.cluster_qualities(m, twice), '-c', twice,
-                                         kind=tarvix.InputError)
+            # A label missing, a label the matrix does not have, a label twice.
+            for name, last, function, option in (('short.txt', [], tarvix.optimise, '-o'),
+                                                 ('stranger.txt', ['X99\ta\tb'], tarvix.optimise, '-o'),
+                                                 ('twice.txt', [lines[0]], tarvix.cluster_qualities, '-c')):
+                path = scratch.file(name, '\n'.join(lines[:-1] + last) + '\n')
+                self.assertSameAsCommandLine(lambda: function(m, path), option, path, kind=tarvix.InputError)
             with self.assertRaisesRegex(tarvix.InputError, '^Invalid filename. '):
                 tarvix.read_matrix(os.path.join(scratch.name, 'missing.dst'))
             bad = scratch.file('bad.dst', '2\na 0 x\nb 1 0\n')
@@ -109,7 +107,8 @@ class Exceptions(unittest.TestCase):
                                          (4, numpy.inf, (3, 0), 'an infinite value at row 3, column 0'),
                                          (300, numpy.nan, ([5, 7], [7, 5]), 'a NaN at row 5, column 7'),
                                          (300, numpy.inf, (250, 3), 'an infinite value at row 250, column 3'),
-                                         (300, -numpy.inf, ([0, 299], [299, 0]), 'an infinite value at row 0, column 299'),
+                                         (300, -numpy.inf, ([0, 299], [299, 0]),
+                                          'an infinite value at row 0, column 299'),
                                          (300, numpy.nan, slice(None), 'a NaN at row 0, column 0')):
             _, rows, species, _ = cli.tie_heavy(3, n=n)
             hostile = numpy.array(rows)
@@ -206,10 +205,9 @@ class Arrays(unittest.TestCase):
         except ImportError:
             return
         frame = pandas.DataFrame({'species': ['x', 'x', 'y', 'y']}, index=labels)
-        r = tarvix.optimise(m, frame, maximum=0.3, step=0.1)
-        numpy.testing.assert_array_equal(r.table, expected)
-        numpy.testing.assert_array_equal(
-            tarvix.optimise(m, frame['species'], maximum=0.3, step=0.1).table, expected)
+        for reference in (frame, frame['species']):
+            r = tarvix.optimise(m, reference, maximum=0.3, step=0.1)
+            numpy.testing.assert_array_equal(r.table, expected)
         self.assertEqual(list(r.frame().columns), r.columns)
         self.assertEqual(r.frame().index.name, 'threshold')
         self.assertEqual(list(r.best()['threshold']), list(r.best_thresholds))
