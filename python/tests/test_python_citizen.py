@@ -167,11 +167,10 @@ class Arrays(unittest.TestCase):
 
         def peak(matrix):
             tracemalloc.start()
-            try:
-                tarvix.optimise(matrix, species, maximum=0.05, step=0.01)
-                return tracemalloc.get_traced_memory()[1]
-            finally:
-                tracemalloc.stop()
+            tarvix.optimise(matrix, species, maximum=0.05, step=0.01)
+            _, highest = tracemalloc.get_traced_memory()
+            tracemalloc.stop()
+            return highest
 
         self.assertLess(peak(d), size / 8)
         fortran = numpy.asfortranarray(d)
