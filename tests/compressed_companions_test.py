@@ -32,9 +32,8 @@ def main():
         with open(packed, 'wb') as f:
             f.write(gzip.compress(text))
         plain = run([matrix, fastani])
-        expect(plain.returncode == 0, 'tarvix-matrix reads the plain file')
         from_file = run([matrix, packed])
-        expect(from_file.returncode == 0 and from_file.stdout == plain.stdout,
+        expect(plain.returncode == from_file.returncode == 0 and from_file.stdout == plain.stdout,
                'tarvix-matrix gives the same matrix from the compressed file')
         from_stdin = run([matrix, '-'], gzip.compress(text))
         expect(from_stdin.stdout == plain.stdout, 'tarvix-matrix reads compressed standard input')

@@ -57,51 +57,35 @@ def best_table(stdout):
     return [line.split('\t') for line in stdout.split('\n') if line and not line.startswith('\t')]
 
 
-def real_text(value):
-    """The option text that reads back as the same double."""
-    return repr(float(value))
-
-
-class Scratch:
+class Scratch(tempfile.TemporaryDirectory):
     """A directory of generated inputs, removed at the end."""
 
-    def __init__(self):
-        self._directory = tempfile.TemporaryDirectory(prefix='tarvix-python-')
-        self.path = self._directory.name
+    def __enter__(self):
+        return self
 
     def file(self, name, text):
-        path = os.path.join(self.path, name)
+        path = os.path.join(self.name, name)
         with open(path, 'w') as f:
             f.write(text)
         return path
-
-    def close(self):
-        self._directory.cleanup()
 
 
 def tie_heavy(seed, n=40, decimals=2):
     """A species-like matrix whose distances are rounded to few decimals, so
     that equal distances are everywhere: (labels, rows, species, genus)."""
     rnd = random.Random(seed)
-    species, genus = [], []
-    s = 0
+    species = []
     while len(species) < n:
-        size = rnd.randint(1, 6)
-        species += [s] * size
-        genus += [s // 3] * size
-        s += 1
-    species, genus = species[:n], genus[:n]
+        species += [len(set(species))] * rnd.randint(1, 6)
+    species = species[:n]
+    genus = [s // 3 for s in species]
     labels = ['T%02d_%d' % (k, species[k]) for k in range(n)]
     rows = [[0.0] * n for _ in range(n)]
     for i in range(n):
         for k in range(i + 1, n):
-            if species[i] == species[k]:
-                d = rnd.uniform(0, 0.05)
-            elif genus[i] == genus[k]:
-                d = rnd.uniform(0.05, 0.15)
-            else:
-                d = rnd.uniform(0.1, 0.4)
-            rows[i][k] = rows[k][i] = round(d, decimals)
+            low, high = ((0, 0.05) if species[i] == species[k] else (0.05, 0.15) if genus[i] == genus[k]
+                         else (0.1, 0.4))
+            rows[i][k] = rows[k][i] = round(rnd.uniform(low, high), decimals)
     return labels, rows, species, genus
 
 

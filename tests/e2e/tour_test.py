@@ -5,24 +5,23 @@ printed and checks what the README says they print and find.
 The commands are the shell block that follows the tour's marker comment in
 README.md. They run in a scratch folder that holds `build/` (links to the
 four programs under test) and `examples/` (a link to the source tree's), so
-that they read as they do from the top of the source tree. The figures are
-checked against a clustering computed here, independently of the programs,
-from fastANI's own file: single linkage along the accumulated thresholds, the
-Rand and the adjusted Rand index, the conflicting triplets of the names.
+that they read as they do from the top of the source tree. Every figure the
+README states is rebuilt from what the programs print (the tour's commands
+and a few more runs: verbose tables, clusterings at one threshold, the matrix
+without its outlier) or from the distances tarvix-matrix wrote, and must
+stand in the README as computed.
 
   tour_test.py --readme README.md --examples EXAMPLES_DIR
                --tarvix T --matrix M --plot P --compare C
 """
 import argparse
-import itertools
 import os
 import re
 import subprocess
 import sys
 import tempfile
-from collections import Counter
-from decimal import Decimal
 
+NUMBERS = 'no one two three four five six seven'.split()
 MARKER = '<!-- The block below is the tour that tests/e2e/tour_test.py runs and checks. -->'
 
 failures = []
@@ -33,17 +32,13 @@ def check(condition, what):
         failures.append(what)
 
 
-# The README's commands
-
-def tour_commands(readme_text):
-    """The commands of the first sh block after the marker, a command with
-    its continuation lines as one, comments left out."""
-    at = readme_text.index(MARKER)
-    block = re.search(r'```sh\n(.*?)```', readme_text[at:], re.S).group(1)
-    return script_commands(block)
+def says(readme, figure):
+    check(figure in readme, 'the README says "%s"' % figure)
 
 
 def script_commands(text):
+    """The commands of a shell script, a command with its continuation lines
+    as one, comments left out."""
     commands, current = [], ''
     for line in text.splitlines():
         if not current and (not line.strip() or line.lstrip().startswith('#')):
@@ -55,128 +50,34 @@ def script_commands(text):
     return commands
 
 
-# An independent clustering of fastANI's file
-
-def read_fastani_matrix(path):
-    """Labels (paths without folders and .fna.gz) and distances 1 - ANI/100,
-    converted in decimal as the tour's converter promises, then rounded once."""
-    with open(path) as f:
-        lines = f.read().splitlines()
-    n = int(lines[0])
-    labels, dist = [], [[0.0] * n for _ in range(n)]
-    for i, line in enumerate(lines[1:n + 1]):
-        fields = line.split('\t')
-        labels.append(re.sub(r'\.fna\.gz$', '', os.path.basename(fields[0])))
-        for j, ani in enumerate(fields[1:]):
-            d = float((Decimal(100) - Decimal(ani)) / Decimal(100))
-            dist[i][j] = dist[j][i] = d
-    return labels, dist
-
-
-def single_linkage(dist, threshold, keep):
-    parent = {i: i for i in keep}
-
-    def root(x):
-        while parent[x] != x:
-            x = parent[x]
-        return x
-    for i, j in itertools.combinations(keep, 2):
-        if dist[i][j] <= threshold:
-            parent[root(i)] = root(j)
-    return {i: root(i) for i in keep}
-
-
-def rand_indices(clusters, names, keep):
-    pairs = list(itertools.combinations(keep, 2))
-    agree = sum((clusters[i] == clusters[j]) == (names[i] == names[j]) for i, j in pairs)
-
-    def together(groups):
-        return sum(c * (c - 1) // 2 for c in Counter(groups).values())
-    both = together([(clusters[i], names[i]) for i in keep])
-    a, b = together([clusters[i] for i in keep]), together([names[i] for i in keep])
-    expected = a * b / len(pairs)
-    return agree / len(pairs), (both - expected) / ((a + b) / 2 - expected)
-
-
-def thresholds(step, count):
-    t, out = 0.0, []
-    for _ in range(count + 1):
-        out.append(t)
-        t += step
-    return out
-
-
-def best_run(dist, names, keep, series, which):
-    """The best value of one index along the series, and the lowest and the
-    highest threshold that reach it."""
-    values = [rand_indices(single_linkage(dist, t, keep), names, keep)[which] for t in series]
-    best = max(values)
-    reached = [t for t, v in zip(series, values) if v == best]
-    return best, min(reached), max(reached)
-
-
-def conflicting_triplets(dist, names):
-    count = 0
-    for i, j, k in itertools.combinations(range(len(names)), 3):
-        for a, b, c in ((k, i, j), (j, i, k), (i, j, k)):
-            if names[b] == names[c] != names[a]:
-                count += dist[b][c] >= max(dist[a][b], dist[a][c])
-    return count
-
-
-def one_to_one(clusters, names):
-    members = lambda key, mapping: frozenset(i for i in mapping if mapping[i] == key)
-    cluster_sets = {members(c, clusters) for c in set(clusters.values())}
-    return sum(members(g, names) in cluster_sets for g in set(names.values()))
-
-
-def read_square(path):
-    """An extended PHYLIP matrix: the count, then a label and n distances a row."""
-    with open(path) as f:
-        rows = [line.split() for line in f.read().splitlines()[1:] if line.strip()]
-    return [row[0] for row in rows], [[float(x) for x in row[1:]] for row in rows]
-
-
-def check_first_report(readme, examples, tarvix):
-    """The first command of the README prints the report that its tour quotes,
-    and the README's account of that report holds: each best threshold is
-    the middle of the run of thresholds reaching the best Rand index, and the
-    genus run is cut by -a 0.2."""
-    first = readme.split('```sh\n', 1)[1].splitlines()[0].split(' && ')[-1]
-    check(first == 'build/tarvix -o examples/taxa30_ref.txt -a 0.3 -s 0.01 examples/taxa30.dst',
-          'the README begins with the optimisation of the example data')
-    quoted = re.search(r'### Reading the first report\n.*?```\n(.*?)```', readme, re.S).group(1)
-    p = subprocess.run([os.path.abspath(tarvix)] + first.split()[1:],
-                       cwd=os.path.dirname(os.path.abspath(examples)), stdout=subprocess.PIPE)
-    check(p.returncode == 0 and p.stdout.decode() == quoted + '\n', 'the first report as the README quotes it')
-    labels, dist = read_square(os.path.join(examples, 'taxa30.dst'))
-    with open(os.path.join(examples, 'taxa30_ref.txt')) as f:
-        reference = {row[0]: row[1:] for row in (line.split('\t') for line in f.read().splitlines())}
-    everyone = list(range(len(labels)))
-    for column, runs in ((0, {30: ('0.03', '0.08'), 20: ('0.03', '0.08')}),
-                         (1, {30: ('0.09', '0.25'), 20: ('0.09', '0.20')})):
-        names = {i: reference[labels[i]][column] for i in everyone}
-        for count, run in runs.items():
-            _, low, high = best_run(dist, names, everyone, thresholds(0.01, count), 0)
-            check(('%.2f' % low, '%.2f' % high) == run, 'the run of partition %d up to %d steps' % (column, count))
-    for figure in ('from 0.03 to 0.08', 'from 0.09 to 0.25', '(0.09 + 0.2) / 2 = 0.145'):
-        check(figure in readme, 'the README quotes ' + figure)
-
-
-# The programs' outputs
-
 def table(text):
     """The rows of a tab-separated report, as lists of stripped fields."""
     return [[field.strip() for field in line.split('\t')] for line in text.splitlines() if line.strip()]
 
 
-def counts(compare_output):
+def best_runs(verbose):
+    """For each column of a verbose table: its best value, and the lowest and
+    the highest threshold that reach it (as numbers, for '%g')."""
+    header, *rows = table(verbose)
+    runs = {}
+    for c, name in enumerate(header[1:], 1):
+        best = max(float(row[c]) for row in rows)
+        reached = [float(row[0]) for row in rows if float(row[c]) == best]
+        runs[name] = (best, reached[0], reached[-1])
+    return runs
+
+
+def clusters(text):
+    """The cluster of each object in a report of tarvix -i."""
+    return {row[0]: row[1] for row in table(text)[1:]}
+
+
+def compare_counts(text):
     """The closing counts of tarvix-compare, and its split groups."""
-    rows = table(compare_output)
-    summary = {row[0]: int(row[1]) for row in rows if len(row) == 2}
+    rows = table(text)
     split_at = next(i for i, row in enumerate(rows) if row[0] == 'Split_group')
-    split = {row[0] for row in rows[split_at + 1:] if len(row) == 6}
-    return summary, split
+    return ({row[0]: int(row[1]) for row in rows if len(row) == 2},
+            {row[0] for row in rows[split_at + 1:] if len(row) == 6})
 
 
 def main():
@@ -186,118 +87,155 @@ def main():
     args = parser.parse_args()
     with open(args.readme) as f:
         readme = f.read()
-    check_first_report(readme, args.examples, args.tarvix)
-    commands = tour_commands(readme)
-
-    # The installed-copy script runs the same commands.
+    at = readme.index(MARKER)
+    commands = script_commands(re.search(r'```sh\n(.*?)```', readme[at:], re.S).group(1))
     with open(os.path.join(args.examples, 'cupriavidus', 'tour.sh')) as f:
         script = f.read().split('\nset -e\n', 1)[1]
     as_installed = [c.replace('build/', '').replace('examples/cupriavidus/', '"$data"/') for c in commands]
     check(script_commands(script) == as_installed, 'examples/cupriavidus/tour.sh differs from the README tour')
 
-    results = {}
     with tempfile.TemporaryDirectory() as scratch:
         os.mkdir(os.path.join(scratch, 'build'))
-        for name, program in (('tarvix', args.tarvix), ('tarvix-matrix', args.matrix),
-                              ('tarvix-plot', args.plot), ('tarvix-compare', args.compare)):
-            os.symlink(os.path.abspath(program), os.path.join(scratch, 'build', name))
+        for name in ('tarvix', 'matrix', 'plot', 'compare'):
+            program = os.path.join(scratch, 'build', 'tarvix' + ('-' + name if name != 'tarvix' else ''))
+            os.symlink(os.path.abspath(getattr(args, name)), program)
         os.symlink(os.path.abspath(args.examples), os.path.join(scratch, 'examples'))
-        for command in commands:
+
+        def run(command):
             p = subprocess.run(['bash', '-o', 'pipefail', '-c', command], cwd=scratch, timeout=300,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
             if p.returncode != 0:
-                print('FAILED (exit status %d): %s\n%s' % (p.returncode, command, p.stderr))
-                return 1
-            results[command] = p
-        with open(os.path.join(scratch, 'cupriavidus.svg')) as f:
-            svg = f.read()
+                raise RuntimeError('exit status %d: %s\n%s' % (p.returncode, command, p.stderr))
+            return p
 
-    def output(prefix):
-        matches = [c for c in commands if c.startswith(prefix)]
-        check(len(matches) == 1, 'one tour command begins with ' + prefix)
-        missing = subprocess.CompletedProcess(prefix, 0, '', '')
-        return results[matches[0]] if matches else missing
+        def scratch_file(name, text=None):
+            with open(os.path.join(scratch, name), 'w' if text is not None else 'r') as f:
+                return f.write(text) if text is not None else f.read()
 
-    labels, dist = read_fastani_matrix(os.path.join(args.examples, 'cupriavidus', 'fastani_result.matrix'))
-    with open(os.path.join(args.examples, 'cupriavidus', 'species.tsv')) as f:
-        species_rows = [line.split('\t') for line in f.read().splitlines()]
-    # The converter's labels are the names file's keys, in the same order.
-    check([row[0] for row in species_rows] == labels, 'the file stems of fastANI are the keys of species.tsv')
-    check(output('build/tarvix -l').stdout == ''.join(l + '\n' for l in labels[:3]), 'the labels listed')
-    everyone = list(range(len(labels)))
-    names = {i: species_rows[i][1] for i in everyone}
+        # The first command of the README prints the report its tour quotes,
+        # and the account of that report holds.
+        first = readme.split('```sh\n', 1)[1].splitlines()[0].split(' && ')[-1]
+        check(first == 'build/tarvix -o examples/taxa30_ref.txt -a 0.3 -s 0.01 examples/taxa30.dst',
+              'the README begins with the optimisation of the example data')
+        quoted = re.search(r'### Reading the first report\n.*?```\n(.*?)```', readme, re.S).group(1)
+        check(run(first).stdout == quoted + '\n', 'the first report as the README quotes it')
+        runs = best_runs(run(first + ' -v').stdout)
+        species, genera = ({runs[index + k] for index in ('Shared_I._', 'Modif._RI_', 'Rand_Ind._')} for k in '01')
+        check(species == {(1.0, 0.03, 0.08)} and genera == {(1.0, 0.09, 0.25)},
+              'the species matched exactly from 0.03 to 0.08, the genera from 0.09 to 0.25, by every index')
+        says(readme, 'at every threshold from 0.03 to 0.08, and the genera from 0.09 to 0.25')
+        says(readme, 'equally high, %.3f, from %g, where the species are matched, to %g' % runs['Shared_I._2'])
+        cut = [float(row[2]) for row in table(run(first.replace('-a 0.3', '-a 0.2')).stdout)]
+        check(cut[0] == 0.055, 'the species\' best threshold does not move with -a')
+        says(readme, '(0.09 + 0.2) / 2 = %g (the mean\'s becomes %g)' % (cut[3], cut[6]))
 
-    # The best threshold against the names: every index at 0.09, the middle
-    # of the run 0.083 .. 0.097 that the Rand indices reach here too.
-    series = thresholds(0.001, 200)
-    rand, rand_low, rand_high = best_run(dist, names, everyone, series, 0)
-    adjusted, adjusted_low, adjusted_high = best_run(dist, names, everyone, series, 1)
-    check(('%.3f' % rand_low, '%.3f' % rand_high) == ('0.083', '0.097'), 'the Rand run')
-    check((adjusted_low, adjusted_high) == (rand_low, rand_high), 'the adjusted Rand run')
-    middle = '%.8f' % ((rand_high - rand_low) * 0.5 + rand_low)
-    best = table(output('build/tarvix -o species.txt -a 0.2 -s 0.001 cupriavidus.dst').stdout)
-    check([row[2] for row in best] == [middle] * 6, 'every index is best at ' + middle)
-    check(best[2] == ['Rand_Ind._0', '%.8f' % rand, middle] and best[5][1] == best[2][1], 'the best Rand index')
-    check(best[1] == ['Modif._RI_0', '%.8f' % adjusted, middle], 'the best adjusted Rand index')
-    at_best = single_linkage(dist, series[90], everyone)
-    at_95 = single_linkage(dist, series[50], everyone)
-    check(len(set(at_best.values())) == 13 and len(set(at_95.values())) == 16, 'the cluster counts')
-    check('%.3f' % rand_indices(at_95, names, everyone)[1] == '0.772', 'the adjusted Rand index at 0.05')
-    for figure in ('Rand index %.3f' % rand, 'adjusted Rand %.3f' % adjusted, '0.083 to 0.097',
-                   'shared information %.3f' % float(best[0][1]), '13 clusters against the 15 names',
-                   'At 0.05 there are 16 clusters and the adjusted Rand index is 0.772'):
-        check(figure in readme, 'the README quotes ' + figure)
+        results = {command: run(command) for command in commands}
 
-    # GCF_002011925.2 pulls the threshold up: without it the best run lies
-    # near 94 % ANI.
-    necator = [i for i in everyone if names[i] == 'Cupriavidus_necator']
-    outlier = labels.index('GCF_002011925.2_ASM201192v2_genomic')
-    others = [dist[outlier][i] for i in necator if i != outlier]
-    check(('%.4f' % min(others), '%.4f' % max(others)) == ('0.0825', '0.0839'), 'the C. necator outlier')
-    check(rand_low - 0.001 < min(others) <= rand_low, 'the run begins where the outlier joins')
-    without = [i for i in everyone if i != outlier]
-    _, low, high = best_run(dist, names, without, series, 0)
-    check(('%.3f' % low, '%.3f' % high) == ('0.060', '0.062'), 'the best run without the outlier')
+        def output(prefix):
+            return results[next(c for c in commands if c.startswith(prefix))].stdout
 
-    # The jackknife: the median best threshold 0.09 for every index, and the
-    # 95 % intervals the README quotes.
-    jackknife = {}
-    for row in table(output('build/tarvix -j').stdout)[1:]:
-        jackknife.setdefault(row[0], []).append(row)
-    for index, low95 in (('Shared_I._0', '0.04950000'), ('Modif._RI_0', '0.05500000')):
-        threshold_row = jackknife[index][1]
-        check(threshold_row[3] == '0.09000000', 'the median best threshold of ' + index)
-        check((threshold_row[7], threshold_row[8]) == (low95, '0.09700000'), 'the 95 % interval of ' + index)
-    check(jackknife['Rand_Ind._0'][1][3] == '0.09000000', 'the median best threshold of Rand_Ind._0')
+        # The labels: fastANI's paths without folders and .fna.gz.
+        with open(os.path.join(args.examples, 'cupriavidus', 'fastani_result.matrix')) as f:
+            path = f.read().splitlines()[1]
+        names = dict(line.split('\t') for line in scratch_file('species.txt').splitlines())
+        check(output('build/tarvix -l').splitlines() == list(names)[:3], 'the labels listed')
+        says(readme, '`%s` becomes `%s`' % (path, list(names)[0]))
+        rows = [line.split() for line in scratch_file('cupriavidus.dst').splitlines()[1:]]
+        labels = [row[0] for row in rows]
 
-    # The picture: the ANI axis and the 95 % ANI line are drawn.
-    check(svg.startswith('<svg') or svg.startswith('<?xml'), 'the picture is SVG')
-    check('95% ANI' in svg and 'ANI % = 100' in svg, 'the picture has the ANI axis and mark')
+        def apart(a, b, decimals=1):
+            """The distances between two sets of genomes in percent, as the
+            README gives them: "x" or "x to y"."""
+            found = [100 * float(rows[labels.index(i)][labels.index(k) + 1]) for i in a for k in b if i != k]
+            return ' to '.join(dict.fromkeys('%.*f' % (decimals, x) for x in (min(found), max(found))))
 
-    # The correction: the first pass meets every conflicting triplet of the
-    # names; the second none.
-    corrected = output('build/tarvix -e')
-    triplets = conflicting_triplets(dist, [names[i] for i in everyone])
-    check(corrected.stderr == ' 1  %d\n 2  0\n' % triplets and triplets == 27, 'the passes of the correction')
+        def genomes(*keys):
+            return [label for label in labels if names[label] in keys or label.split('_ASM')[0] in keys]
 
-    # Which names disagree.
-    summary, split = counts(output('build/tarvix-compare ani95.out').stdout)
-    check(summary['Clusters'] == 16 and summary['Reference_groups'] == 15, 'clusters and names at 95 % ANI')
-    check(summary['One_to_one'] == one_to_one(at_95, names) == 8, 'names matched at 95 % ANI')
-    check(split == {'Cupriavidus_pauculus', 'Cupriavidus_oxalaticus', 'Cupriavidus_necator'}, 'split at 95 % ANI')
-    trio = {labels.index(l) for l in ('GCF_001854325.1_ASM185432v1_genomic', 'GCF_001854285.1_ASM185428v1_genomic',
-                                      'GCF_001854305.1_ASM185430v1_genomic')}
-    check(len({at_95[i] for i in trio}) == 1 and sum(1 for i in everyone if at_95[i] == at_95[min(trio)]) == 3,
-          'the three near-identical genomes form one cluster')
-    summary, split = counts(output('build/tarvix-compare best.out').stdout)
-    check(summary['Clusters'] == 13 and summary['Merged_clusters'] == 3, 'merged at the best threshold')
-    check(split == {'Cupriavidus_pauculus'} and summary['One_to_one'] == one_to_one(at_best, names),
-          'split at the best threshold')
-    pauculus = [i for i in everyone if names[i] == 'Cupriavidus_pauculus']
-    check(len({single_linkage(dist, series[144], everyone)[i] for i in pauculus}) == 3 and
-          len({single_linkage(dist, series[145], everyone)[i] for i in pauculus}) < 3, 'C. pauculus apart below 0.145')
-    summary, split = counts(output('build/tarvix-compare corrected.out').stdout)
-    check(summary['One_to_one'] == 12 and split == {'Cupriavidus_pauculus'}, 'the corrected names')
+        # The best threshold against the names: the run of best values, the
+        # cluster counts, the outlier that begins the run.
+        best = {row[2] for row in table(output('build/tarvix -o species.txt -a 0.2 -s 0.001 cupriavidus.dst'))}
+        check(len(best) == 1, 'every index is best at one threshold')
+        says(readme, 'The best threshold is %g, well above' % float(best.pop()))
+        verbose = run(next(c for c in commands if ' -v ' in c).split(' \\')[0]).stdout
+        runs = best_runs(verbose)
+        at = {row[0]: [float(x) for x in row[1:]] for row in table(verbose)[1:]}
+        check(len({runs[c][1:] for c in runs if c != 'No._Clusters'}) == 1, 'one run for every index')
+        says(readme, '(Rand index %.3f, adjusted Rand %.3f, shared information %.3f), with %d clusters against the '
+             '%d names; every threshold from %g to %g does equally well' % (
+                 runs['Rand_Ind._0'][0], runs['Modif._RI_0'][0], runs['Shared_I._0'][0], at['0.09000000'][0],
+                 len(set(names.values())), runs['Rand_Ind._0'][1], runs['Rand_Ind._0'][2]))
+        clusters_at_005, _, adjusted_at_005 = at['0.05000000'][:3]
+        says(readme, 'At 0.05 there are %d clusters and the adjusted Rand index is %.3f' % (clusters_at_005,
+                                                                                         adjusted_at_005))
+        outlier = 'GCF_002011925.2_ASM201192v2_genomic'
+        necator = [label for label in genomes('Cupriavidus_necator') if label != outlier]
+        to_necator = sorted(float(rows[labels.index(outlier)][labels.index(k) + 1]) for k in necator)
+        check(runs['Rand_Ind._0'][1] - 0.001 < to_necator[0] <= runs['Rand_Ind._0'][1],
+              'the run begins where the outlier joins')
+        says(readme, 'joins the other %s C. necator genomes, from which it is %s %% apart (%.1f to %.1f %% ANI)' % (
+            NUMBERS[len(necator)], apart([outlier], necator, 2), 100 - 100 * to_necator[-1], 100 - 100 * to_necator[0]))
+
+        # The jackknife: the median best threshold of every index and the 95 %
+        # intervals.
+        jackknife = table(output('build/tarvix -j'))[2::2]
+        medians = {row[3] for row in jackknife}
+        check(len(medians) == 1, 'one median best threshold for every index')
+        says(readme, 'the median best threshold of the 100 replicates is %g for every index' % float(medians.pop()))
+        says(readme, 'runs from %g to %g (shared information; %g to %g for the adjusted Rand index)' % tuple(
+            float(x) for row in jackknife[:2] for x in row[7:9]))
+        # Without the outlier: a matrix and names file of the other 32.
+        keep = [k for k, label in enumerate(labels) if label != outlier]
+        scratch_file('others.dst', '%d\n' % len(keep) + ''.join(
+            ' '.join([rows[i][0]] + [rows[i][k + 1] for k in keep]) + '\n' for i in keep))
+        scratch_file('others.txt', ''.join('%s\t%s\n' % (labels[i], names[labels[i]]) for i in keep))
+        without = best_runs(run('build/tarvix -o others.txt -a 0.2 -s 0.001 -v others.dst').stdout)['Rand_Ind._0']
+        says(readme, 'without %s alone, the Rand index would be best from %.3f to %.3f' % (
+            outlier[:15], without[1], without[2]))
+
+        # The picture: the ANI axis and the 95 % ANI line are drawn.
+        svg = scratch_file('cupriavidus.svg')
+        check(svg.startswith('<svg') or svg.startswith('<?xml'), 'the picture is SVG')
+        check('95% ANI' in svg and 'ANI % = 100' in svg, 'the picture has the ANI axis and mark')
+
+        # Which names disagree, at 95 % ANI and at the best threshold.
+        counts, split = compare_counts(output('build/tarvix-compare ani95.out'))
+        says(readme, '95 %% ANI: %d clusters, %d of the %d names matched one to one' % (
+            counts['Clusters'], counts['One_to_one'], counts['Reference_groups']))
+        check(split == {'Cupriavidus_pauculus', 'Cupriavidus_oxalaticus', 'Cupriavidus_necator'}, 'split at 95 % ANI')
+        at_95 = clusters(scratch_file('ani95.out'))
+        trio = genomes('Cupriavidus_malaysiensis', 'Cupriavidus_sp._USMAHM13', 'Cupriavidus_sp._USMAA2-4')
+        check(len(trio) == 3 and {at_95[t] for t in trio} == {at_95[trio[0]]} and
+              list(at_95.values()).count(at_95[trio[0]]) == 3, 'the three near-identical genomes form one cluster')
+        pauculus = genomes('Cupriavidus_pauculus')
+        below, at_145 = (clusters(run('build/tarvix -i %s cupriavidus.dst' % t).stdout) for t in ('0.144', '0.145'))
+        check(len({below[p] for p in pauculus}) == 3 and len({at_145[p] for p in pauculus}) < 3,
+              'C. pauculus apart below 0.145')
+        oxalaticus = genomes('Cupriavidus_oxalaticus')
+        for figure in ('holds three genomes %s %% apart, three clusters at every threshold below 0.145' % (
+                           apart(pauculus, pauculus)),
+                       'GCF_004768545.1 lies %s %%' % apart(genomes('GCF_004768545.1'), oxalaticus),
+                       'KK10 falls among the other five, %s %% from GCF_000219215.1' % apart(
+                           genomes('Cupriavidus_sp._KK10'), genomes('GCF_000219215.1')),
+                       'are %s %% apart: one species' % apart(trio, trio),
+                       'MP-37 with *C. taiwanensis* (%s %% apart)' % apart(
+                           genomes('Cupriavidus_sp._MP-37'), genomes('Cupriavidus_taiwanensis')),
+                       'GCF_019931045.1 leaves its species. The correction removes only the contradictions among '
+                       'triplets; it leaves the other two *C. pauculus* genomes, %s %% apart' % apart(
+                           *[[p for p in pauculus if not p.startswith('GCF_019931045.1')]] * 2)):
+            says(readme, figure)
+        counts, split = compare_counts(output('build/tarvix-compare best.out'))
+        check(split == {'Cupriavidus_pauculus'}, 'only C. pauculus split at 0.09')
+        says(readme, 'only *C. pauculus* stays split; the price is %s merged clusters' % (
+            NUMBERS[counts['Merged_clusters']]))
+
+        # The correction's passes (on standard error) and the names it keeps.
+        passes = results['build/tarvix -e species.txt cupriavidus.dst > corrected.out'].stderr
+        check(re.fullmatch(r' 1  \d+\n 2  0\n', passes), 'two passes, the second without conflicts')
+        says(readme, 'two passes: %s conflicting triplets, then none' % passes.split()[1])
+        counts, split = compare_counts(output('build/tarvix-compare corrected.out'))
+        says(readme, 'keep %d of the 15 names as they are' % counts['One_to_one'])
+        check(split == {'Cupriavidus_pauculus'}, 'the corrected names split C. pauculus alone')
 
     for what in failures:
         print('FAILED:', what)
@@ -308,8 +246,10 @@ def main():
 if __name__ == '__main__':
     try:
         sys.exit(main())
-    except (LookupError, ValueError, StopIteration) as e:
-        # An output of another shape than the checks read (a missing row or
-        # count) fails the tour as plainly as a wrong figure.
-        print('FAILED: an output is not shaped as the README shows it (%r)' % e)
+    except (LookupError, ValueError, StopIteration, RuntimeError) as e:
+        # A command that fails, or an output of another shape than the checks
+        # read (a missing row or count), fails the tour as plainly as a wrong
+        # figure.
+        print('FAILED: %s' % (e if isinstance(e, RuntimeError) else
+                              'an output is not shaped as the README shows it (%r)' % e))
         sys.exit(1)
