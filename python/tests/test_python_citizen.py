@@ -136,6 +136,13 @@ class Exceptions(unittest.TestCase):
             tarvix.optimise(D4, {'a': 'x', 'b': 'x', 'c': 'y'}, labels=list('abcd'))
         with self.assertRaisesRegex(tarvix.InputError, 'labels has 3 labels for 4 objects'):
             tarvix.optimise(D4, [0, 0, 1, 1], labels=list('abc'))
+        # The finiteness check already runs when an argument fails: the
+        # argument's error comes first, and the check is waited for.
+        nan = D4.copy()
+        nan[2, 1] = numpy.nan
+        for _ in range(50):
+            with self.assertRaisesRegex(tarvix.InputError, 'reference has 3 objects, the matrix 4'):
+                tarvix.optimise(nan, [0, 0, 1])
 
     def test_a_failing_callback_stops_the_correction_with_its_exception(self):
         def fail(pass_number, conflicts):
