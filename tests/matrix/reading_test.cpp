@@ -182,10 +182,10 @@ TEST(Triangles, ReadEveryLayoutWithOrWithoutDiagonal) {
 }
 
 TEST(BadInput, NamesTheLineAndTheProblem) {
-    EXPECT_EQ(convert("a b 0.1\nb c x1\n"), "line 2: 'x1' is not a number");
+    // A non-number, a ragged line, a row beyond the count and an endless line
+    // are end-to-end cases.
     EXPECT_EQ(convert("a\tb\t0.1\t0\t1/10\nb\tc\t-0.01\t0\t1/10\n"), "line 2: negative distance -0.01");
     EXPECT_EQ(convert("a\tb\t100.5\t1\t2\n"), "line 1: similarity 100.5 is above 100%");
-    EXPECT_EQ(convert("a\tb\t99\t1\t2\na\tc\t99\t1\n"), "line 2: 4 fields where fastANI lines have 5");
     EXPECT_EQ(convert("a b 0.1\na c 0.1 0.2\n"), "line 2: 4 fields where pair list lines have 3");
     EXPECT_EQ(convert("a b 0.1\na b 0.2\n"), "line 2: the pair a b appears a second time");
     EXPECT_EQ(convert("a b c d\n"), "line 1: this line fits no input kind; name the kind with --input");
@@ -197,14 +197,11 @@ TEST(BadInput, NamesTheLineAndTheProblem) {
     EXPECT_EQ(convert("0123456789abcde\t0123456789abcdefghij\t95\t1\t2\n"),
               "2\n0123456789abcde 0 0.05\n0123456789abcdefghij 0.05 0\n");
     EXPECT_EQ(convert("\n  \n"), "line 0: the input is empty");
-    EXPECT_EQ(convert("a b 0.1\n" + std::string(1100000, 'x') + "\n"),
-              "line 2: line longer than 1048576 bytes; this does not look like the input kind chosen");
 }
 
 TEST(BadInput, TrianglesWithRaggedRowsOrUnknownLabels) {
     EXPECT_EQ(convert("3\na\nb 0.1\nc 0.2\n"), "line 4: row 3 (c) has 1 value where 2 are due");
     EXPECT_EQ(convert("3\na\nb 0.1 0.2\nc 0.2 0.3\n"), "line 3: row 2 (b) has more than 1 value");
-    EXPECT_EQ(convert("2\na\nb 0.1\nc 0.2 0.3\n"), "line 4: a row labelled c beyond the 2 rows the header counts");
     EXPECT_EQ(convert("2\na\na 0.1\n"), "line 3: the label a of row 2 was the label of row 1");
     EXPECT_EQ(convert("3\na\nb 0.1\n"), "line 3: the input ends after 2 rows; the header counts 3");
     EXPECT_EQ(convert("4\na 0.1 0.2\nb 0.3\n"),
