@@ -134,6 +134,12 @@ TEST(Best, MidpointOfTheLowestAndHighestPositionReachingTheBest) {
 
     // Every row ties: the whole span.
     EXPECT_DOUBLE_EQ(best(rows, 0, positions, true).position, 0.025);
+
+    // The midpoint is (high - low) x 0.5 + low: between the accumulated
+    // thresholds 0.01 and 0.01 + 0.01 + 0.01 that is 0.019999999999999997,
+    // where (low + high) x 0.5 would give 0.02.
+    const std::vector<double> accumulated = {0.01, 0.01 + 0.01, 0.01 + 0.01 + 0.01};
+    EXPECT_EQ(best({{1}, {0}, {1}}, 0, accumulated, true).position, 0.019999999999999997);
 }
 
 TEST(Best, TheFirstRowStartsTheSearch) {
