@@ -4,6 +4,7 @@
 #include <string>
 
 #include "errors.hpp"
+#include "ordered_pipeline.hpp"
 
 namespace tarvix::matrix {
 
@@ -52,36 +53,67 @@ void complete(ReadMatrix& matrix, Asymmetry asymmetry, std::optional<double> mis
                                 "); fill them with --missing VALUE");
 }
 
-void write_phylip(const ReadMatrix& matrix, const std::function<void(std::string_view)>& sink) {
-    constexpr std::size_t kFlush = std::size_t{1} << 20;
+namespace {
+
+// Rows [first, first + count) of the matrix as text; the first block
+// begins with the count line.
+struct RowBlock {
+    std::size_t first = 0;
+    std::size_t count = 0;
+    std::string text;  // never shrinks, so that its room is made once
+    std::size_t size = 0;
+};
+
+void format_rows(const ReadMatrix& matrix, RowBlock& block) {
     const std::size_t n = matrix.labels.size();
-    std::string text(kFlush + 64, '\0');
     std::size_t used = 0;
-    auto flush = [&] {
-        sink(std::string_view(text.data(), used));
-        used = 0;
-    };
-    auto put = [&](std::string_view part) {
-        if (used + part.size() > kFlush) flush();
-        if (part.size() > kFlush) {
-            sink(part);
-            return;
-        }
-        part.copy(text.data() + used, part.size());
-        used += part.size();
-    };
-    put(std::to_string(n) + "\n");
-    for (std::size_t i = 0; i < n; ++i) {
-        put(matrix.labels.label(i));
-        for (std::size_t j = 0; j < n; ++j) {
-            // Room for a blank, the longest shortest double and a line end.
-            if (used + 34 > kFlush) flush();
-            text[used++] = ' ';
-            used = static_cast<std::size_t>(write_shortest(text.data() + used, matrix.values.get(i, j)) - text.data());
-        }
-        text[used++] = '\n';
+    if (block.first == 0) {
+        const std::string count = std::to_string(n) + "\n";
+        if (block.text.size() < count.size()) block.text.resize(count.size());
+        count.copy(block.text.data(), count.size());
+        used = count.size();
     }
-    flush();
+    for (std::size_t i = block.first; i < block.first + block.count; ++i) {
+        const std::string& label = matrix.labels.label(i);
+        // Room for the label, a blank and the longest shortest double per
+        // value, and the line end.
+        const std::size_t room = used + label.size() + n * 34 + 1;
+        if (block.text.size() < room) block.text.resize(room);
+        char* out = block.text.data() + used;
+        out = std::copy(label.begin(), label.end(), out);
+        for (std::size_t j = 0; j < n; ++j) {
+            *out++ = ' ';
+            out = write_shortest(out, matrix.values.get(i, j));
+        }
+        *out++ = '\n';
+        used = static_cast<std::size_t>(out - block.text.data());
+    }
+    block.size = used;
+}
+
+}  // namespace
+
+void write_phylip(const ReadMatrix& matrix, const std::function<void(std::string_view)>& sink) {
+    const std::size_t n = matrix.labels.size();
+    // Blocks of about a megabyte of text (a value takes about 12 bytes).
+    constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+    const std::size_t rows = std::max<std::size_t>(1, kBlockBytes / (12 * std::max<std::size_t>(n, 1)));
+    std::size_t next = 0;
+    bool first = true;
+    const unsigned workers = worker_count();
+    run_ordered<RowBlock>(
+        workers, std::size_t{workers} + 2,
+        [&](RowBlock& block) {
+            // The count line goes out even for a matrix without rows.
+            if (next >= n && !first) return false;
+            first = false;
+            block.first = next;
+            block.count = std::min(rows, n - next);
+            next += block.count;
+            return true;
+        },
+        [&](RowBlock& block) { format_rows(matrix, block); },
+        [&](RowBlock& block, const std::function<void()>&) { sink(std::string_view(block.text.data(), block.size)); });
 }
 
 }  // namespace tarvix::matrix
