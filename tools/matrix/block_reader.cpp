@@ -8,9 +8,6 @@
 namespace tarvix::matrix {
 
 namespace {
-// Large enough that the handing-over of blocks costs nothing against their
-// parsing, small enough that the blocks in flight stay a few megabytes.
-constexpr std::size_t kBlock = std::size_t{1} << 20;
 
 std::size_t after_last_line_end(const char* text, std::size_t size) {
     const void* last = size > 0 ? ::memrchr(text, '\n', size) : nullptr;
@@ -19,12 +16,12 @@ std::size_t after_last_line_end(const char* text, std::size_t size) {
 }  // namespace
 
 BlockReader::BlockReader(ByteSource& source, std::string held, bool at_end, std::size_t max_line,
-                         std::size_t bytes_read, Progress* progress)
+                         std::size_t bytes_read, Progress* progress, std::size_t block_size)
     : source_(source),
       tail_(std::move(held)),
       at_end_(at_end),
       // A full block without a line end then holds a line that is too long.
-      capacity_(std::max(kBlock, max_line + 2)),
+      capacity_(std::max(block_size, max_line + 2)),
       bytes_read_(bytes_read),
       progress_(progress) {}
 

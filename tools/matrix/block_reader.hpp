@@ -17,12 +17,18 @@ class Progress;
 
 class BlockReader {
 public:
+    // A megabyte: large enough that handing blocks over costs nothing
+    // against parsing them, small enough that the blocks in flight stay a
+    // few megabytes.
+    static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+
     // `held`: bytes already taken from `source` but not yet used (the rest of
     // a LineReader's buffer); `bytes_read` counts those taken so far, for the
-    // progress line. A line longer than `max_line` bytes ends its block
-    // without its line end: the parser of the block reports it.
+    // progress line. Blocks are `block_size` bytes or a little less (and
+    // longer than `max_line`). A line longer than `max_line` bytes ends its
+    // block without its line end: the parser of the block reports it.
     BlockReader(ByteSource& source, std::string held, bool at_end, std::size_t max_line, std::size_t bytes_read,
-                Progress* progress = nullptr);
+                Progress* progress = nullptr, std::size_t block_size = kBlockSize);
 
     // Fills `block` (grown as needed, never shrunk) with the next `size`
     // bytes: whole lines, the last one possibly without its line end at the

@@ -86,6 +86,8 @@ bool LineReader::next_line(std::string_view& line) {
 std::string LineReader::take_held() {
     std::string held(buffer_.data() + begin_, end_ - begin_);
     begin_ = end_ = 0;
+    // The blocks hold the input from here on: the buffer's memory goes back.
+    std::vector<char>().swap(buffer_);
     return held;
 }
 

@@ -42,7 +42,8 @@ public:
 
     // Hands over the bytes read from the source but not yet returned as
     // lines, for a reader that goes on in blocks (BlockReader); this reader
-    // then holds none. Not after unread().
+    // then holds none and gives back its buffer: nothing more is read
+    // through it. Not after unread().
     std::string take_held();
     ByteSource& source() const noexcept { return source_; }
     bool at_end() const noexcept { return at_end_; }
