@@ -13,6 +13,24 @@ namespace tarvix::matrix {
 
 namespace {
 
+// Names are short (paths of genome files): eight bytes a step, inline,
+// beats a call of memcmp on the two comparisons every line makes.
+bool same_name(const std::string& known, std::string_view name) noexcept {
+    if (known.size() != name.size()) return false;
+    const char* a = known.data();
+    const char* b = name.data();
+    std::size_t n = name.size();
+    for (; n >= 8; a += 8, b += 8, n -= 8) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a, 8);
+        std::memcpy(&y, b, 8);
+        if (x != y) return false;
+    }
+    for (; n > 0; --n)
+        if (*a++ != *b++) return false;
+    return true;
+}
+
 // A name's row, trying first the rows that lists written by nested loops
 // over genomes name next: the same as on the line before (the query of a
 // list sorted by query) or the one after it (the references, in the same
@@ -22,9 +40,9 @@ std::int64_t row_of(const LabelTable& labels, std::string_view name, std::int64_
     const auto size = static_cast<std::int64_t>(labels.size());
     const std::int64_t first_guess = next_first ? last + 1 : last;
     const std::int64_t second_guess = next_first ? last : last + 1;
-    if (first_guess >= 0 && first_guess < size && labels.name(static_cast<std::size_t>(first_guess)) == name)
+    if (first_guess >= 0 && first_guess < size && same_name(labels.name(static_cast<std::size_t>(first_guess)), name))
         return last = first_guess;
-    if (second_guess >= 0 && second_guess < size && labels.name(static_cast<std::size_t>(second_guess)) == name)
+    if (second_guess >= 0 && second_guess < size && same_name(labels.name(static_cast<std::size_t>(second_guess)), name))
         return last = second_guess;
     const std::int64_t found = labels.find(name);
     if (found >= 0) last = found;
