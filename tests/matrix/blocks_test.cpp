@@ -21,8 +21,8 @@ namespace tarvix::matrix {
 namespace {
 
 std::vector<std::string> blocks_of(ByteSource& source, std::string held, std::size_t max_line,
-                                   std::size_t block_size, std::string* failure = nullptr) {
-    BlockReader reader(source, std::move(held), false, max_line, 0, nullptr, block_size);
+                                   std::size_t block_size, std::string* failure = nullptr, bool at_end = false) {
+    BlockReader reader(source, std::move(held), at_end, max_line, 0, nullptr, block_size);
     std::vector<std::string> blocks;
     std::vector<char> block;
     std::size_t size = 0;
@@ -52,8 +52,9 @@ TEST(BlockReader, SplitsOnlyAtLineEndsAndKeepsTheLastLineWithoutOne) {
     EXPECT_EQ(blocks_of("ab\ncd\nefgh\n\nij", "", 6, 8),
               (std::vector<std::string>{"ab\ncd\n", "efgh\n\n", "ij"}));
     EXPECT_EQ(blocks_of("", "", 6, 8), std::vector<std::string>{});
-    // What a LineReader held comes first.
+    // What a LineReader held comes first, in blocks of the same size.
     EXPECT_EQ(blocks_of("z\n", "x\ny", 6, 8), std::vector<std::string>{"x\nyz\n"});
+    EXPECT_EQ(blocks_of("ij\n", "ab\ncd\nefgh\n", 6, 8), (std::vector<std::string>{"ab\ncd\n", "efgh\nij\n"}));
 }
 
 TEST(BlockReader, HandsOverALineTooLongWithoutItsEnd) {
@@ -79,6 +80,13 @@ private:
     bool done_ = false;
     std::string name_ = "/x";
 };
+
+TEST(BlockReader, NeverReadsASourceThatHasEnded) {
+    FailingSource source;
+    std::string failure;
+    EXPECT_EQ(blocks_of(source, "x\ny", 6, 8, &failure, true), std::vector<std::string>{"x\ny"});
+    EXPECT_EQ(failure, "");
+}
 
 TEST(BlockReader, KeepsTheWholeLinesBeforeAFailureAndEndsThere) {
     FailingSource source;

@@ -39,7 +39,13 @@ public:
     bool next(std::vector<char>& block, std::size_t& size, std::exception_ptr& error, std::size_t lines);
 
 private:
+    // Bytes from `held`, then from the source.
+    std::size_t read_some(char* buffer, std::size_t size);
+
     ByteSource& source_;
+    std::string held_;  // given back once used up
+    std::size_t held_used_ = 0;
+    bool source_done_;  // the source has returned its last byte
     std::string tail_;  // the unfinished line after the last block
     bool at_end_;
     std::size_t capacity_;
