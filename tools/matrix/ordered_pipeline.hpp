@@ -11,6 +11,7 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -80,15 +81,20 @@ void run_ordered(unsigned workers, std::size_t depth, Make&& make, Work&& work, 
             for (std::thread& helper : helpers) helper.join();
         }
     } stop{mutex, changed, stopping, helpers};
-    for (unsigned i = 1; i < workers; ++i)
-        helpers.emplace_back([&] {
-            std::unique_lock<std::mutex> lock(mutex);
-            for (;;) {
-                changed.wait(lock, [&] { return stopping || can_claim() || (no_more && claimed == made); });
-                if (stopping || !can_claim()) return;
-                work_one(lock);
-            }
-        });
+    auto help = [&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            changed.wait(lock, [&] { return stopping || can_claim() || (no_more && claimed == made); });
+            if (stopping || !can_claim()) return;
+            work_one(lock);
+        }
+    };
+    // A machine that will not start another thread gets the work done on
+    // fewer.
+    try {
+        for (unsigned i = 1; i < workers; ++i) helpers.emplace_back(help);
+    } catch (const std::system_error&) {
+    }
 
     const std::function<void()> pause = [&] {
         std::unique_lock<std::mutex> lock(mutex);
