@@ -81,9 +81,14 @@ void format_rows(const ReadMatrix& matrix, RowBlock& block) {
         if (block.text.size() < room) block.text.resize(room);
         char* out = block.text.data() + used;
         out = std::copy(label.begin(), label.end(), out);
-        for (std::size_t j = 0; j < n; ++j) {
-            *out++ = ' ';
-            out = write_shortest(out, matrix.values.get(i, j));
+        constexpr std::size_t kTile = TiledMatrix::kTile;
+        for (std::size_t t = 0; t * kTile < n; ++t) {
+            const double* values = matrix.values.tile_row(i, t);
+            const std::size_t end = std::min(n - t * kTile, kTile);
+            for (std::size_t k = 0; k < end; ++k) {
+                *out++ = ' ';
+                out = write_shortest(out, values ? values[k] : TiledMatrix::absent());
+            }
         }
         *out++ = '\n';
         used = static_cast<std::size_t>(out - block.text.data());
