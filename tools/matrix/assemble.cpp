@@ -12,45 +12,62 @@ void complete(ReadMatrix& matrix, Asymmetry asymmetry, std::optional<double> mis
     TiledMatrix& values = matrix.values;
     const std::size_t n = matrix.labels.size();
     values.reserve(n);
-    constexpr std::size_t kShown = 5;
     std::size_t missing_count = 0;
-    std::string first_missing;
-    for (std::size_t i = 0; i < n; ++i) {
-        double& diagonal = values.at(i, i);
-        if (TiledMatrix::is_absent(diagonal)) diagonal = 0.0;
-        for (std::size_t j = i + 1; j < n; ++j) {
-            const double forward = values.get(i, j);
-            const double backward = values.get(j, i);
-            const bool have_forward = !TiledMatrix::is_absent(forward);
-            const bool have_backward = !TiledMatrix::is_absent(backward);
-            double one = 0, other = 0;
-            if (have_forward && have_backward) {
-                switch (asymmetry) {
-                    case Asymmetry::mean: one = other = (forward + backward) / 2; break;
-                    case Asymmetry::min: one = other = std::min(forward, backward); break;
-                    case Asymmetry::max: one = other = std::max(forward, backward); break;
-                    case Asymmetry::both: one = forward, other = backward; break;
+    // Tile by tile, each upper tile with its mirror below the diagonal, so
+    // that both stay in the cache: a plain pass along the rows would read
+    // the lower triangle down its columns, a cache miss per value. Every
+    // pair is decided on its own, so the order of the pass changes nothing.
+    constexpr std::size_t kTile = TiledMatrix::kTile;
+    for (std::size_t row_start = 0; row_start < n; row_start += kTile) {
+        const std::size_t row_end = std::min(n, row_start + kTile);
+        for (std::size_t column_start = row_start; column_start < n; column_start += kTile) {
+            const std::size_t column_end = std::min(n, column_start + kTile);
+            for (std::size_t i = row_start; i < row_end; ++i) {
+                if (column_start == row_start) {
+                    double& diagonal = values.at(i, i);
+                    if (TiledMatrix::is_absent(diagonal)) diagonal = 0.0;
                 }
-            } else if (have_forward || have_backward) {
-                one = other = have_forward ? forward : backward;
-            } else if (missing) {
-                one = other = *missing;
-            } else {
-                if (missing_count < kShown) {
-                    first_missing += first_missing.empty() ? "" : ", ";
-                    first_missing += matrix.labels.label(i) + " and " + matrix.labels.label(j);
+                for (std::size_t j = std::max(i + 1, column_start); j < column_end; ++j) {
+                    const double forward = values.get(i, j);
+                    const double backward = values.get(j, i);
+                    const bool have_forward = !TiledMatrix::is_absent(forward);
+                    const bool have_backward = !TiledMatrix::is_absent(backward);
+                    double one = 0, other = 0;
+                    if (have_forward && have_backward) {
+                        switch (asymmetry) {
+                            case Asymmetry::mean: one = other = (forward + backward) / 2; break;
+                            case Asymmetry::min: one = other = std::min(forward, backward); break;
+                            case Asymmetry::max: one = other = std::max(forward, backward); break;
+                            case Asymmetry::both: one = forward, other = backward; break;
+                        }
+                    } else if (have_forward || have_backward) {
+                        one = other = have_forward ? forward : backward;
+                    } else if (missing) {
+                        one = other = *missing;
+                    } else {
+                        ++missing_count;
+                        continue;
+                    }
+                    values.at(i, j) = one;
+                    values.at(j, i) = other;
                 }
-                ++missing_count;
-                continue;
             }
-            values.at(i, j) = one;
-            values.at(j, i) = other;
         }
     }
-    if (missing_count > 0)
-        throw InputError(0, std::to_string(missing_count) + (missing_count == 1 ? " pair is" : " pairs are") +
-                                " missing (" + first_missing + (missing_count > kShown ? ", ..." : "") +
-                                "); fill them with --missing VALUE");
+    if (missing_count == 0) return;
+    // The first few missing pairs in the order of the rows: those left absent.
+    constexpr std::size_t kShown = 5;
+    std::string first_missing;
+    std::size_t shown = 0;
+    for (std::size_t i = 0; i < n && shown < kShown; ++i)
+        for (std::size_t j = i + 1; j < n && shown < kShown; ++j)
+            if (TiledMatrix::is_absent(values.get(i, j))) {
+                first_missing += shown++ == 0 ? "" : ", ";
+                first_missing += matrix.labels.label(i) + " and " + matrix.labels.label(j);
+            }
+    throw InputError(0, std::to_string(missing_count) + (missing_count == 1 ? " pair is" : " pairs are") +
+                            " missing (" + first_missing + (missing_count > kShown ? ", ..." : "") +
+                            "); fill them with --missing VALUE");
 }
 
 namespace {
