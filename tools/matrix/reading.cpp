@@ -9,7 +9,6 @@
 #include "fields.hpp"
 #include "pair_blocks.hpp"
 
-
 namespace tarvix::matrix {
 
 namespace {
