@@ -5,6 +5,7 @@
 # and parses every number with std::from_chars. Also reports the peak memory
 # against the size of the output matrix (N^2 doubles).
 #   bench/matrix.sh [N]       N defaults to 10000 (100 million lines, 7 GB)
+# tarvix-matrix works on OMP_NUM_THREADS threads (default: all processors).
 source "$(dirname "$0")/common.sh"
 N="${1:-10000}"
 MATRIX="${MATRIX:-$ROOT/build/tarvix-matrix}"
@@ -27,3 +28,5 @@ echo "tarvix-matrix:             ${convert}s"
 python3 -c "print('ratio tarvix-matrix / floor: %.2f' % ($convert / $floor))"
 python3 -c "print('processor time ratio: %.2f (%.2fs / %.2fs)' % ($matrix_cpu / $floor_cpu, $matrix_cpu, $floor_cpu))"
 python3 -c "print('peak memory / matrix of doubles: %.2f' % ($peak_kb * 1024 / ($N * $N * 8)))"
+# The output of one version against another's: it must not change.
+echo "output checksum: $(md5sum < "$SCRATCH/fastani_${N}.dst" | cut -d' ' -f1)"

@@ -47,6 +47,47 @@ TEST(SimilarityToDistance, PercentIsTheExactDecimalDistance) {
     EXPECT_EQ(distance("-0", Conversion::percent), 1.0);
 }
 
+// Percentages as fastANI and skani print them ("89.8217", up to 12
+// decimals, 1 to 3 integer digits, leading and trailing zeros) take a short
+// path; each must give the double nearest to (100 - x) / 100, here worked
+// out as decimal text that from_chars rounds.
+TEST(SimilarityToDistance, PlainPercentagesAreTheExactDecimalDistance) {
+    std::mt19937 random(11);
+    auto exact = [](int integer, const std::string& decimals) {
+        // 100 * 10^f - x as digits, by long subtraction, then e-(f + 2).
+        std::string x = std::to_string(integer) + decimals;
+        std::string limit = "100" + std::string(decimals.size(), '0');
+        x.insert(0, limit.size() - x.size(), '0');
+        std::string difference(limit.size(), '0');
+        int borrow = 0;
+        for (std::size_t k = limit.size(); k-- > 0;) {
+            int d = (limit[k] - '0') - (x[k] - '0') - borrow;
+            borrow = d < 0;
+            difference[k] = static_cast<char>('0' + d + (borrow ? 10 : 0));
+        }
+        difference += "e-" + std::to_string(decimals.size() + 2);
+        double value = 0;
+        std::from_chars(difference.data(), difference.data() + difference.size(), value);
+        return value;
+    };
+    for (int k = 0; k < 20000; ++k) {
+        const int integer = k % 4 == 0 ? 99 : static_cast<int>(random() % 100);
+        std::string decimals(1 + random() % 12, '0');
+        for (char& c : decimals) c = static_cast<char>('0' + random() % 10);
+        std::string text = k % 7 == 0 ? "0" : "";
+        text += std::to_string(integer);
+        text += '.';
+        text += decimals;
+        ASSERT_EQ(distance(text, Conversion::percent), exact(integer, decimals)) << text;
+    }
+    EXPECT_EQ(distance("100.0000", Conversion::percent), 0.0);
+    EXPECT_FALSE(std::signbit(distance("100.0000", Conversion::percent)));
+    EXPECT_EQ(distance("0.0000", Conversion::percent), 1.0);
+    EXPECT_EQ(distance("99.999999999999", Conversion::percent), 1e-14);
+    EXPECT_THROW(distance("100.0001", Conversion::percent), ValueError);
+    EXPECT_THROW(distance("999.5", Conversion::percent), ValueError);
+}
+
 TEST(SimilarityToDistance, FractionIsOneMinusTheValueInDecimal) {
     // 1 - 0.9 in doubles is 0.09999999999999998.
     EXPECT_EQ(distance("0.9", Conversion::fraction), 0.1);

@@ -125,6 +125,23 @@ TEST(MissingPairs, AreCountedNamedAndFillable) {
               "line 0: 17 pairs are missing (a and c, a and d, a and e, a and f, b and c");
 }
 
+TEST(MissingPairs, AreNamedInTheOrderOfTheRowsAcrossTiles) {
+    // 70 objects (two tiles of 64) with every pair but three: o1 - o66 and
+    // o65 - o67 reach into the second tile, o2 - o3 does not.
+    std::string text;
+    for (int i = 0; i < 70; ++i)
+        for (int j = i + 1; j < 70; ++j)
+            if (!((i == 1 && j == 66) || (i == 2 && j == 3) || (i == 65 && j == 67))) {
+                text += 'o';
+                text += std::to_string(i);
+                text += " o";
+                text += std::to_string(j);
+                text += " 0.5\n";
+            }
+    EXPECT_EQ(convert(text), "line 0: 3 pairs are missing (o1 and o66, o2 and o3, o65 and o67); "
+                             "fill them with --missing VALUE");
+}
+
 TEST(FastaniMatrix, IsALowerTriangleOfPercentagesWithNA) {
     const std::string text = "3\ng/A.fna\ng/B.fna\t82.5\ng/C.fna\tNA\t90.125\n";
     EXPECT_EQ(convert(text), "line 0: 1 pair is missing (A and C); fill them with --missing VALUE");

@@ -80,8 +80,20 @@ bool LineReader::next_line(std::string_view& line) {
         }
         searched = begin_ + held;
     }
-    throw InputError(line_number_ + 1, "line longer than " + std::to_string(max_line_) +
-                                           " bytes; this does not look like the input kind chosen");
+    throw line_too_long(line_number_ + 1, max_line_);
+}
+
+std::string LineReader::take_held() {
+    std::string held(buffer_.data() + begin_, end_ - begin_);
+    begin_ = end_ = 0;
+    // The blocks hold the input from here on: the buffer's memory goes back.
+    std::vector<char>().swap(buffer_);
+    return held;
+}
+
+InputError line_too_long(std::size_t line, std::size_t max_line) {
+    return InputError(line, "line longer than " + std::to_string(max_line) +
+                                " bytes; this does not look like the input kind chosen");
 }
 
 }  // namespace tarvix::matrix

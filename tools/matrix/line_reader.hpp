@@ -11,6 +11,10 @@
 namespace tarvix::matrix {
 
 class Progress;
+class InputError;
+
+// The failure of a line longer than `max_line` bytes at line `line`.
+InputError line_too_long(std::size_t line, std::size_t max_line);
 
 class LineReader {
 public:
@@ -35,6 +39,16 @@ public:
     // The number of the line last returned, counting from 1.
     std::size_t line_number() const noexcept { return line_number_; }
     const std::string& name() const { return source_.name(); }
+
+    // Hands over the bytes read from the source but not yet returned as
+    // lines, for a reader that goes on in blocks (BlockReader); this reader
+    // then holds none and gives back its buffer: nothing more is read
+    // through it. Not after unread().
+    std::string take_held();
+    ByteSource& source() const noexcept { return source_; }
+    bool at_end() const noexcept { return at_end_; }
+    std::size_t bytes_read() const noexcept { return bytes_read_; }
+    Progress* progress() const noexcept { return progress_; }
 
 private:
     bool refill();

@@ -156,6 +156,32 @@ void write_digits(char* out, std::uint64_t value, int count) noexcept {
     if (i == 1) out[0] = static_cast<char>('0' + value);
 }
 
+// The form fastANI and skani print, one to three digits, a point and one to
+// twelve decimals ("89.8217"), straight from its digits: (100 * 10^f - x)
+// / 10^(f + 2) with x the digits as an integer and f the decimals. Numerator
+// and denominator are exact doubles (below 10^15), so the one division
+// rounds the exact distance correctly, as the full path does. False for any
+// other text, and for a value above 100 %, which the full path reports.
+bool plain_percent(std::string_view text, double& distance) noexcept {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
+    const char* p = text.data();
+    const std::size_t n = text.size();
+    std::uint64_t x = 0;
+    std::size_t i = 0;
+    for (; i < n && i < 3 && is_digit(p[i]); ++i) x = x * 10 + static_cast<std::uint64_t>(p[i] - '0');
+    if (i == 0 || i == n || p[i] != '.') return false;
+    const std::size_t decimals = n - ++i;
+    if (decimals == 0 || decimals > 12) return false;
+    for (; i < n; ++i) {
+        if (!is_digit(p[i])) return false;
+        x = x * 10 + static_cast<std::uint64_t>(p[i] - '0');
+    }
+    const std::uint64_t limit = 100 * kIntegerPowers[decimals];
+    if (x > limit) return false;
+    distance = static_cast<double>(limit - x) / kPowers[decimals + 2];
+    return true;
+}
+
 }  // namespace
 
 bool is_number(std::string_view text) noexcept {
@@ -164,6 +190,8 @@ bool is_number(std::string_view text) noexcept {
 }
 
 double to_distance(std::string_view text, Conversion conversion, std::string& scratch) {
+    double plain = 0;
+    if (conversion == Conversion::percent && plain_percent(text, plain)) return plain;
     Parts parts;
     if (!split(text, parts)) throw ValueError("'" + shown(text) + "' is not a number");
     switch (conversion) {

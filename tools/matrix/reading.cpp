@@ -6,75 +6,14 @@
 #include <vector>
 
 #include "errors.hpp"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "fields.hpp"
+#include "pair_blocks.hpp"
 
 namespace tarvix::matrix {
 
 namespace {
 
 constexpr std::size_t kMaxPairLine = std::size_t{1} << 20;
-constexpr std::size_t kMaxFields = 64;
-
-bool is_blank(char c) noexcept { return c == ' ' || c == '\t'; }
-
-bool blank_line(std::string_view line) noexcept {
-    for (char c : line)
-        if (!is_blank(c)) return false;
-    return true;
-}
-
-// Splits at every tab; returns the number of fields, at most kMaxFields + 1
-// (a line with more is reported by its count being wrong anyway). Sixteen
-// bytes at a time where the processor has SSE2: this runs once per line of
-// inputs of a hundred million lines.
-std::size_t split_tabs(std::string_view line, std::array<std::string_view, kMaxFields + 1>& fields) noexcept {
-    std::size_t n = 0;
-    std::size_t start = 0;
-    const char* text = line.data();
-    const std::size_t size = line.size();
-    std::size_t i = 0;
-    auto field_ends_at = [&](std::size_t tab) {
-        fields[n++] = line.substr(start, tab - start);
-        start = tab + 1;
-        return n == kMaxFields;
-    };
-#if defined(__SSE2__)
-    const __m128i tabs = _mm_set1_epi8('\t');
-    for (; i + 16 <= size; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, tabs)));
-        for (; mask != 0; mask &= mask - 1)
-            if (field_ends_at(i + static_cast<std::size_t>(__builtin_ctz(mask)))) {
-                fields[n++] = line.substr(start);
-                return n;
-            }
-    }
-#endif
-    for (; i < size; ++i)
-        if (text[i] == '\t' && field_ends_at(i)) {
-            fields[n++] = line.substr(start);
-            return n;
-        }
-    fields[n++] = line.substr(start);
-    return n;
-}
-
-// Splits at runs of blanks, ignoring blanks at both ends.
-std::size_t split_blanks(std::string_view line, std::array<std::string_view, kMaxFields + 1>& fields) noexcept {
-    std::size_t n = 0;
-    std::size_t i = 0;
-    while (n <= kMaxFields) {
-        while (i < line.size() && is_blank(line[i])) ++i;
-        if (i == line.size()) break;
-        const std::size_t start = i;
-        while (i < line.size() && !is_blank(line[i])) ++i;
-        fields[n++] = line.substr(start, i - start);
-    }
-    return n;
-}
 
 bool is_count(std::string_view text) noexcept {
     std::size_t i = 0;
@@ -128,9 +67,7 @@ public:
             throw InputError(line, e.what());
         }
         double& entry = result_.values.at(row, column);
-        if (!TiledMatrix::is_absent(entry))
-            throw InputError(line, "the pair " + result_.labels.name(row) + " " + result_.labels.name(column) +
-                                       " appears a second time");
+        if (!TiledMatrix::is_absent(entry)) throw InputError(line, pair_given_twice(result_.labels, row, column));
         entry = distance;
     }
 
@@ -157,16 +94,6 @@ private:
     std::string last_name_;
     std::uint32_t last_row_ = 0;
     bool have_last_ = false;
-};
-
-// Where a pair kind's names and value are in its lines.
-struct PairLayout {
-    bool tabs = true;          // fields split at tabs, else at runs of blanks
-    std::size_t fields = 0;    // fields per line
-    std::size_t row = 0;       // the query's field
-    std::size_t column = 1;    // the reference's field
-    std::size_t value = 2;     // the value's field
-    const char* what = "";     // for messages
 };
 
 PairLayout skani_layout(std::string_view header, std::size_t line) {
@@ -210,21 +137,16 @@ void read_pairs(LineReader& reader, InputKind kind, std::string_view first, Conv
             break;
         }
     }
-    std::string_view line = first;
-    bool have_line = !header;
-    for (;;) {
-        if (!have_line) {
-            if (!reader.next(line)) break;
-            if (blank_line(line)) continue;
-        }
-        have_line = false;
+    auto one_line = [&](std::string_view line, std::size_t number) {
         const std::size_t n = layout.tabs ? split_tabs(line, fields) : split_blanks(line, fields);
         if (n != layout.fields)
-            throw InputError(reader.line_number(), std::string(n > kMaxFields ? "more than 64" : std::to_string(n)) +
-                                                       " fields where " + layout.what + " lines have " +
-                                                       std::to_string(layout.fields));
-        sink.add(fields[layout.row], fields[layout.column], fields[layout.value], reader.line_number());
-    }
+            throw InputError(number, std::string(n > kMaxFields ? "more than 64" : std::to_string(n)) +
+                                         " fields where " + layout.what + " lines have " +
+                                         std::to_string(layout.fields));
+        sink.add(fields[layout.row], fields[layout.column], fields[layout.value], number);
+    };
+    if (!header) one_line(first, reader.line_number());
+    read_pair_blocks(reader, layout, conversion, kMaxPairLine, result, one_line);
 }
 
 // Triangles: a row begins with a line whose first field is a label (not a

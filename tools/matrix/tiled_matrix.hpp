@@ -31,6 +31,12 @@ public:
         const auto& tile = tiles_[row >> kTileBits][column >> kTileBits];
         return tile ? tile[(row & (kTile - 1)) * kTile + (column & (kTile - 1))] : absent();
     }
+    // The values of `row` in columns kTile * t .. kTile * t + kTile - 1, or
+    // nullptr when none of them was ever set: for passes along a row.
+    const double* tile_row(std::size_t row, std::size_t t) const noexcept {
+        const auto& tile = tiles_[row >> kTileBits][t];
+        return tile ? tile.get() + (row & (kTile - 1)) * kTile : nullptr;
+    }
     // Needs reserve() to have covered row and column.
     double& at(std::size_t row, std::size_t column) {
         auto& tile = tiles_[row >> kTileBits][column >> kTileBits];
