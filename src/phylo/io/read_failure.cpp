@@ -48,19 +48,23 @@ bool is_number(std::string_view word) { return number_syntax::parse_real(word).h
 
 std::string line_part(std::size_t line) { return line > 0 ? "line " + decimal(static_cast<long long>(line)) + ": " : ""; }
 
-// The compressed and archive formats users meet, by their first bytes.
-const char* compression(std::string_view start) {
-    struct Magic {
-        std::string_view bytes;
-        const char* name;
-    };
-    static const std::array<Magic, 5> magics = {{{"\x1f\x8b", "gzip"},
-                                                 {"BZh", "bzip2"},
-                                                 {"\xfd" "7zXZ", "xz"},
-                                                 {"\x28\xb5\x2f\xfd", "zstd"},
-                                                 {"PK\x03\x04", "zip"}}};
-    for (const Magic& m : magics)
-        if (start.substr(0, m.bytes.size()) == m.bytes) return m.name;
+// The compressed and archive formats users meet, by their first bytes, with
+// the command that unpacks each to a file and to a pipe.
+struct Packing {
+    std::string_view bytes;
+    const char* name;
+    const char* to_file;
+    const char* to_pipe;
+};
+
+const Packing* compression(std::string_view start) {
+    static const std::array<Packing, 5> packings = {{{"\x1f\x8b", "gzip", "gunzip -k", "gunzip -c"},
+                                                     {"BZh", "bzip2", "bunzip2 -k", "bunzip2 -c"},
+                                                     {"\xfd" "7zXZ", "xz", "unxz -k", "unxz -c"},
+                                                     {"\x28\xb5\x2f\xfd", "zstd", "unzstd", "unzstd -c"},
+                                                     {"PK\x03\x04", "zip", "unzip", "unzip -p"}}};
+    for (const Packing& p : packings)
+        if (start.substr(0, p.bytes.size()) == p.bytes) return &p;
     return nullptr;
 }
 
@@ -129,10 +133,10 @@ void describe_header_failure(TextInput& input, Error& failure, DistInputFormat f
     }
     const std::size_t line = input.line_number();
     const std::string_view text = input.look_ahead(64);
-    if (const char* kind = compression(text)) {
-        failure.set_detail(std::string("the file is ") + kind +
-                           "-compressed; tarvix reads plain text: decompress it first (gunzip -k FILE), or "
-                           "pipe it in: gunzip -c FILE | tarvix ... -");
+    if (const Packing* packing = compression(text)) {
+        failure.set_detail(std::string("the file is ") + packing->name +
+                           "-compressed; tarvix reads plain text and gzip: decompress it first (" + packing->to_file +
+                           " FILE), or pipe it in: " + packing->to_pipe + " FILE | tarvix ... -");
         return;
     }
     if (looks_binary(text)) {
