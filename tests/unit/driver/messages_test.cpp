@@ -5,11 +5,9 @@
 #include <sstream>
 
 #include "driver/diagnosis.hpp"
-#include "driver/options.hpp"
 #include "driver/run.hpp"
 #include "driver/warnings.hpp"
 #include "phylo/errors.hpp"
-#include "phylo/number_images.hpp"
 
 namespace {
 
@@ -27,61 +25,15 @@ phylo::Squared square(phylo::Labels labels, const std::vector<std::vector<double
 // The group-name table as the transposed reader gives it: row 0 the labels.
 phylo::GroupNameTable table(const phylo::Labels& labels, const phylo::Labels& groups) { return {labels, groups}; }
 
-TEST(ReferenceMismatch, ADuplicateNamesBothOfItsLines) {
-    // A header line and a typo are end-to-end cases.
-    EXPECT_TRUE(has(tarvix::reference_mismatch({"A", "B", "C"}, table({"A", "B", "A"}, {"x", "x", "y"}), {1, 2, 7},
-                                               "the matrix"),
-                    "listed twice: line 7 \"A\" (also line 1); labels of the matrix missing here: \"C\""));
-}
-
-TEST(ReferenceMismatch, TheNameTableOfTheTwoMatrixRun) {
-    const phylo::Labels matrix = {"A", "B", "C"};
-    const phylo::Labels second = {"a", "b", "c"};
-    // The first column against the matrix, as for a partition file.
-    EXPECT_TRUE(has(tarvix::name_table_mismatch(matrix, table({"A", "B", "D"}, {"a", "b", "c"}), {1, 2, 3}, second),
-                    "not labels of the matrix: line 3 \"D\"; labels of the matrix missing here: \"C\""));
-    // The second column against the second matrix.
-    EXPECT_EQ(tarvix::name_table_mismatch(matrix, table({"A", "B", "C"}, {"a", "x", "c"}), {1, 2, 4}, second),
-              "not labels of the second matrix (-d): line 2 \"x\"; the second column names each object as the "
-              "second matrix labels it");
-    EXPECT_EQ(tarvix::name_table_mismatch(matrix, table({"C", "A", "B"}, {"c", "a", "b"}), {1, 2, 3}, second), "");
-}
-
-TEST(ReferenceMismatch, ListsAtMostTenLabels) {
-    phylo::Labels matrix;
-    for (int i = 0; i < 15; ++i) matrix.push_back(std::string("M").append(phylo::decimal(i)));
-    const std::string text = tarvix::reference_mismatch(matrix, table({"Z"}, {"x"}), {1}, "the matrix");
-    EXPECT_TRUE(has(text, "\"M9\" and 5 more;")) << text;
-    EXPECT_FALSE(has(text, "M10")) << text;
-}
-
+// Duplicates, unknown and missing labels (at most ten listed), names tables
+// and option details are end-to-end cases.
 TEST(ReferenceMismatch, WhyAFileHasNoPartitionColumn) {
     EXPECT_TRUE(has(tarvix::one_column_reference({{"3", "A_0_0.1", "B_0.1_0"}}, {1, 2, 3}),
                     "line 1 holds only \"3\": this looks like a distance matrix"));
 }
 
-TEST(OptionDetails, SayWhatToWrite) {
-    const auto detail_of = [](std::vector<std::string> arguments) -> std::pair<std::string, std::string> {
-        try {
-            tarvix::scan_options(std::move(arguments));
-        } catch (const phylo::OptionError& e) {
-            return {e.subject(), e.detail()};
-        }
-        return {};
-    };
-    EXPECT_EQ(detail_of({"-a", "0,3", "m.dst"}).second,
-              "write numbers with a decimal point (0.3); give the maximum threshold, a distance of 0 or more such as "
-              "0.3");
-    EXPECT_EQ(detail_of({"m.dst", "-c"}),
-              std::make_pair(std::string("-c"), std::string("nothing follows it: name the partition file after -c")));
-}
-
-TEST(NegativeDistance, TheGraphsRangeCheckNamesTheFirstPair) {
-    phylo::RangeError failure("distance outside 0 .. largest double: -1");
-    tarvix::name_distance_out_of_range(failure, square({"A", "B", "C"}, {{0, 1, 2}, {1, 0, -1}, {2, -1, 0}}));
-    EXPECT_TRUE(has(failure.detail(), "the distance between \"B\" (row 2) and \"C\" (row 3) is -1;"))
-        << failure.detail();
-    // Other failures keep no such detail.
+TEST(NegativeDistance, OnlyTheGraphsRangeCheckNamesAPair) {
+    // The pair a graph refuses is named in an end-to-end case.
     phylo::RangeError other("graph kind outside 0 .. 6");
     tarvix::name_distance_out_of_range(other, square({"A", "B"}, {{0, -1}, {-1, 0}}));
     EXPECT_EQ(other.detail(), "");
@@ -105,18 +57,11 @@ TEST(MatrixWarnings, SilentOnASymmetricDistanceMatrix) {
     EXPECT_TRUE(has(one[0], "1 of 11175 pairs differ")) << one[0];
 }
 
-TEST(RunWarnings, SingleThresholdFlatReferencesAndTheEndOfTheSeries) {
+// A single threshold, flat references and the end of an index series are
+// end-to-end cases; here the criterion's end and silence.
+TEST(RunWarnings, TheCriterionsEndAndNoWarningWhereNothingIsAmiss) {
     EXPECT_FALSE(tarvix::single_threshold_warning(tarvix::Settings{}, 30));
-    const auto flat = tarvix::reference_warning(table({"A", "B", "C"}, {"g", "g", "g"}), "/d/ref.txt");
-    ASSERT_TRUE(flat);
-    EXPECT_TRUE(has(*flat, "/d/ref.txt: partition 1 (column 2) puts every object in one group")) << *flat;
-    const auto singletons = tarvix::reference_warning({{"A", "B"}, {"x", "y"}, {"x", "x"}}, "/d/ref.txt");
-    ASSERT_TRUE(singletons);
-    EXPECT_TRUE(has(*singletons, "partition 1 (column 2) holds only singletons, partition 2 (column 3) puts every "
-                                 "object in one group"))
-        << *singletons;
     EXPECT_FALSE(tarvix::reference_warning(table({"A", "B", "C"}, {"x", "x", "y"}), "/d/ref.txt"));
-
     EXPECT_EQ(*tarvix::series_end_warning({0}, 0.3),
               "the criterion is best at the last threshold, 0.3; the best may lie beyond it: extend -a");
     EXPECT_FALSE(tarvix::series_end_warning({}, 0.3));
