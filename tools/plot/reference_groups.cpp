@@ -3,25 +3,17 @@
 #include <set>
 
 #include "line_reader.hpp"
+#include "phylo/io/partition_file.hpp"
+#include "text_utils/text_utils.hpp"
 
 namespace tarvix::plot {
 
 namespace {
 
-// Tab-separated fields; a field in double quotes may hold tabs.
-std::vector<std::string> partition_fields(const std::string& line) {
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (const char c : line) {
-        if (c == '"')
-            quoted = !quoted;
-        else if (c == '\t' && !quoted)
-            fields.emplace_back();
-        else
-            fields.back() += c;
-    }
-    return fields;
-}
+// Fields are split and group names cleaned as tarvix reads the file, so that
+// the counts are those of the groups tarvix sees.
+const text_utils::CharacterSet tabs = text_utils::to_set("\t");
+const text_utils::CharacterSet quotes = text_utils::to_set("\"");
 
 }  // namespace
 
@@ -31,7 +23,7 @@ std::vector<std::size_t> count_reference_groups(std::istream& in, const std::str
     std::size_t width = 0;
     while (std::optional<std::string> line = lines.next()) {
         if (line->find_first_not_of(" \t") == std::string::npos) continue;
-        const std::vector<std::string> fields = partition_fields(*line);
+        const std::vector<std::string> fields = text_utils::split(*line, tabs, quotes);
         if (width == 0) {
             width = fields.size();
             if (width < 2) throw lines.error("a reference partition file has group names after each label");
@@ -40,7 +32,7 @@ std::vector<std::size_t> count_reference_groups(std::istream& in, const std::str
             throw lines.error(std::to_string(fields.size()) + " fields where the first line has " +
                               std::to_string(width));
         }
-        for (std::size_t k = 1; k < width; ++k) names[k - 1].insert(fields[k]);
+        for (std::size_t k = 1; k < width; ++k) names[k - 1].insert(phylo::io::partition_file::clean(fields[k]));
     }
     if (width == 0) throw InputError(source + ": no partition in the reference file");
     std::vector<std::size_t> counts;
