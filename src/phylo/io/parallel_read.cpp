@@ -270,7 +270,12 @@ std::size_t RowReader::get_rows(std::size_t first_row, std::unique_ptr<double[]>
         }
         chunk.end = cut;
     }
-    const int team = std::min(threads, chunks);
+    // Lines are counted on all threads only in large blocks. A small block
+    // (the first ones) is counted on this thread in a fraction of a
+    // millisecond, while waking the other threads can take several: they
+    // wake as the parsing starts instead, where this thread parses
+    // meanwhile and nobody waits for them.
+    const int team = bytes >= tune.count_together_bytes ? std::min(threads, chunks) : 1;
 #ifdef _OPENMP
 #pragma omp parallel for num_threads(team) schedule(dynamic, 1) if (team > 1)
 #endif

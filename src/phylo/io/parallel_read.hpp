@@ -69,6 +69,7 @@ struct Tuning {
     bool enabled = true;
     std::size_t block_bytes = std::size_t{1} << 25;       // never the whole text
     std::size_t least_chunk_bytes = std::size_t{1} << 20;  // less per thread is parsed on one
+    std::size_t count_together_bytes = std::size_t{1} << 24;  // smaller blocks have their lines counted on one
 };
 Tuning& tuning() noexcept;
 
