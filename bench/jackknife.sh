@@ -26,4 +26,9 @@ echo "tarvix -j, 100 replicates, 1 thread:  ${one}s"
 echo "tarvix -j, 100 replicates, 2 threads: ${two}s"
 echo "tarvix -o on 1264 taxa, 1 thread:     ${single}s"
 python3 -c "print('speed-up 2 threads / 1 thread: %.2f' % ($one / $two))"
+# The speed-up again from RUNS (default 5) paired runs, 1 thread (A) against 2
+# (B) in alternation: steadier on a machine that others use at times.
+printf '%s' "paired, 1 thread (A) / 2 threads (B): "
+COMMAND=$(printf '%q ' "${JACKKNIFE[@]}")
+python3 "$BENCH_DIR/paired.py" "OMP_NUM_THREADS=1 $COMMAND" "OMP_NUM_THREADS=2 $COMMAND" "${RUNS:-5}"
 python3 -c "print('time per replicate / one -o run: %.2f' % ($one / 100 / $single))"

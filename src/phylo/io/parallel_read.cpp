@@ -206,13 +206,19 @@ std::size_t RowReader::get_rows(std::size_t first_row, std::unique_ptr<double[]>
     const std::size_t block_bytes = std::max<std::size_t>(tune.block_bytes, 1);
     const std::size_t rows_left = n_ - first_row;
 
+    // The first block of a matrix is what is buffered already (or a little
+    // more) and every next one twice as large, up to block_bytes: the text
+    // of the first is read while no other thread has work, each next one is
+    // read ahead while the one before it is parsed, and the text left
+    // behind a block is never more than the rest of a line.
+    const std::size_t block = std::min(block_bytes, std::max(next_block_, input_.buffered().size()));
     // A file ends, so asking for a whole block is safe. From a pipe, ask no
     // more than the rest of this matrix is likely to take, so that a writer
     // waiting for our report before it sends more is not waited for.
-    std::size_t want = block_bytes;
+    std::size_t want = block;
     if (input_.known_remaining() == 0) {
         const std::size_t line = std::max(shortest_line_, n_ + 1);
-        if (rows_left < block_bytes / line) want = rows_left * line + 1;
+        if (rows_left < block / line) want = rows_left * line + 1;
     }
     std::size_t got = 0;
     bool ended = false;
@@ -241,11 +247,12 @@ std::size_t RowReader::get_rows(std::size_t first_row, std::unique_ptr<double[]>
     }
     if (begin >= end) return give_up(first_row);
 
-    // Chunks cut at line ends: two per thread, so that the thread that also
-    // reads the next block ahead does not hold the others up.
+    // Chunks cut at line ends: eight per thread, so that the thread that also
+    // reads the next block ahead does not hold the others up, and no thread
+    // waits long for the last chunk of the block.
     const auto bytes = static_cast<std::size_t>(end - begin);
     const int threads = thread_count();
-    const std::size_t most_chunks = threads > 1 ? 2 * static_cast<std::size_t>(threads) : 1;
+    const std::size_t most_chunks = threads > 1 ? 8 * static_cast<std::size_t>(threads) : 1;
     const int chunks = static_cast<int>(
         std::clamp<std::size_t>(bytes / std::max<std::size_t>(tune.least_chunk_bytes, 1), 1, most_chunks));
     std::vector<Chunk> parts(static_cast<std::size_t>(chunks));
@@ -263,7 +270,12 @@ std::size_t RowReader::get_rows(std::size_t first_row, std::unique_ptr<double[]>
         }
         chunk.end = cut;
     }
-    const int team = std::min(threads, chunks);
+    // Lines are counted on all threads only in large blocks. A small block
+    // (the first ones) is counted on this thread in a fraction of a
+    // millisecond, while waking the other threads can take several: they
+    // wake as the parsing starts instead, where this thread parses
+    // meanwhile and nobody waits for them.
+    const int team = bytes >= tune.count_together_bytes ? std::min(threads, chunks) : 1;
 #ifdef _OPENMP
 #pragma omp parallel for num_threads(team) schedule(dynamic, 1) if (team > 1)
 #endif
@@ -303,13 +315,14 @@ std::size_t RowReader::get_rows(std::size_t first_row, std::unique_ptr<double[]>
     // does not need). Work item 0 is that read.
     const bool ahead = !ended && lines < rows_left && input_.known_remaining() > 0 && input_.may_read_ahead();
     const int first_item = ahead ? 0 : 1;
+    next_block_ = std::min(block_bytes, 2 * block);
     double* const storage = values.get();
 #ifdef _OPENMP
 #pragma omp parallel for num_threads(threads) schedule(dynamic, 1) if (threads > 1 && chunks + 1 - first_item > 1)
 #endif
     for (int j = first_item; j <= chunks; ++j) {
         if (j == 0)
-            input_.read_ahead(block_bytes);
+            input_.read_ahead(next_block_);
         else
             parse_chunk(parts[static_cast<std::size_t>(j - 1)], format_, n_, row_limit, storage, text_end);
     }

@@ -46,6 +46,11 @@ private:
     std::size_t retry_at_ = 0;
     std::size_t backoff_ = 1;
     std::size_t shortest_line_ = 0;  // of the rows read so far
+    // The text the next try parses (at least what is buffered then), read
+    // ahead while this one is parsed: small at first, doubling up to the
+    // tuning's block size.
+    static constexpr std::size_t first_block = std::size_t{1} << 21;
+    std::size_t next_block_ = first_block;
 };
 
 // The value of a number token in the number syntax, exactly as
@@ -64,6 +69,7 @@ struct Tuning {
     bool enabled = true;
     std::size_t block_bytes = std::size_t{1} << 25;       // never the whole text
     std::size_t least_chunk_bytes = std::size_t{1} << 20;  // less per thread is parsed on one
+    std::size_t count_together_bytes = std::size_t{1} << 24;  // smaller blocks have their lines counted on one
 };
 Tuning& tuning() noexcept;
 

@@ -81,7 +81,11 @@ TextInput& TextInput::standard_input() {
 
 // Reads one more block behind what is buffered, moving the unread rest to the
 // front (or growing the buffer when the rest fills it). False at the end.
-bool TextInput::refill() {
+// A caller that wants many characters at once (a block of rows) says so: the
+// buffer of a file then grows once to hold them, up to what the file has
+// left, instead of doubling block by block, each time copying the text and
+// touching fresh memory.
+bool TextInput::refill(std::size_t wanted) {
     if (eof_ || fd_ < 0) return false;
     const std::size_t ahead = spare_ready_ ? spare_end_ - headroom : 0;
     if (spare_ready_ && end_ - pos_ <= headroom) {
@@ -107,7 +111,8 @@ bool TextInput::refill() {
         end_ -= pos_;
         pos_ = 0;
     }
-    const std::size_t room = std::max(block_size, ahead);
+    const std::size_t unread = file_size_ > consumed_ + end_ ? file_size_ - (consumed_ + end_) : 0;
+    const std::size_t room = std::max({block_size, ahead, std::min(wanted, unread)});
     if (capacity_ - end_ < room) {
         const std::size_t capacity = std::max(capacity_ * 2, end_ + room);
         std::unique_ptr<char[]> bigger;
@@ -176,7 +181,7 @@ void TextInput::verify_rest() {
 }
 
 std::size_t TextInput::ensure(std::size_t count) {
-    while (end_ - pos_ < count && refill()) {
+    while (end_ - pos_ < count && refill(count - (end_ - pos_))) {
     }
     return std::min(count, end_ - pos_);
 }

@@ -105,7 +105,8 @@ public:
 
 private:
     TextInput(int fd, std::string name, bool owns_fd);
-    bool refill();
+    // wanted: how many characters beyond those buffered the caller needs.
+    bool refill(std::size_t wanted = 0);
 
     std::unique_ptr<ByteSource> source_;  // chosen at the first read
     Progress progress_;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
+#include <map>
+#include <span>
 #include <string>
 
 #include "phylo/errors.hpp"
@@ -12,10 +15,6 @@
 #include "phylo/partitions/similarity.hpp"
 #include "phylo/partitions/statistics.hpp"
 #include "phylo/number_images.hpp"
-
-#ifdef _OPENMP
-#include <omp.h>
-#endif
 
 namespace phylo::jackknife {
 
@@ -132,30 +131,35 @@ struct Replicate {
     std::vector<double> row(const KeptObjects& kept, RealMatrix& submatrix) const {
         const PartitionSet reduced = reduced_references(kept);
         PartitionSet series(thresholds.size());
-        // The distances between kept objects, rows and columns in ascending
-        // object order.
-        gather(distances, std::span<const std::int32_t>(kept), submatrix);
+        gather_read_part(kept, submatrix);
         series::glc_series(submatrix, row_sum_preordering, series, start, step, fraction);
         RealData similarities(thresholds.size());
         partitions::partition_similarities(series, reduced, similarities);
         return partitions::best(similarities.rows, thresholds, true);
     }
+
+    // The distances between kept objects that the clustering reads, rows and
+    // columns in ascending object order. Without row-sum pre-ordering it
+    // reads the pairs of the upper triangle alone (its pair list), so only
+    // those are copied: half of what a replicate moves through memory, and
+    // memory is what replicates running side by side share. The diagonal and
+    // the lower triangle then hold NaN, written when the matrix is made, so a
+    // clustering that read them would show it instead of reading stale
+    // distances. With pre-ordering the row sums read whole rows.
+    void gather_read_part(const KeptObjects& kept, RealMatrix& submatrix) const {
+        if (row_sum_preordering) {
+            gather(distances, std::span<const std::int32_t>(kept), submatrix);
+            return;
+        }
+        const std::size_t k = kept.size();
+        if (submatrix.size() != k) submatrix = RealMatrix(k, std::numeric_limits<double>::quiet_NaN());
+        for (std::size_t a = 0; a + 1 < k; ++a) {
+            const double* from = distances.row(static_cast<std::size_t>(kept[a]));
+            double* to = submatrix.row(a);
+            for (std::size_t b = a + 1; b < k; ++b) to[b] = from[static_cast<std::size_t>(kept[b])];
+        }
+    }
 };
-
-std::size_t worker_count() {
-#ifdef _OPENMP
-    return static_cast<std::size_t>(std::max(1, omp_get_max_threads()));
-#else
-    return 1;
-#endif
-}
-
-// Replicates per batch: enough to keep every thread busy, few enough that the
-// batch's kept sets stay within 64 MiB.
-std::size_t batch_size(std::size_t total, std::size_t kept) {
-    const std::size_t by_memory = (std::size_t{64} << 20) / (sizeof(std::int32_t) * kept);
-    return std::min(total, std::max(worker_count(), by_memory));
-}
 
 // Tells the caller's progress callback about every finished replicate.
 class ProgressCount {
@@ -173,13 +177,50 @@ private:
     std::size_t done_ = 0;
 };
 
-// Rows first .. first + kept_sets.size() - 1 of the table, side by side; each
-// replicate writes only its own row, so the table is the same on any number
-// of threads. Rethrows the failure of the lowest replicate that failed: the
-// one the replicates run in order would have met first.
-void run_batch(const Replicate& replicate, const std::vector<KeptObjects>& kept_sets, std::size_t first,
-               RealData& replicates, ProgressCount& count) {
-    std::vector<std::exception_ptr> failures(kept_sets.size());
+// The kept sets, drawn in replicate order, one after the other, since each
+// draw starts from the key array the previous one left. A replicate draws
+// its set when it starts (and the sets of any replicates before it that have
+// not started yet), so drawing overlaps with the clustering of the replicates
+// running meanwhile; sets drawn ahead wait here, at most one per thread.
+class Draws {
+public:
+    Draws(TaxonSampler& sampler, std::size_t kept) : sampler_(sampler), kept_(kept) {}
+
+    // The kept objects of replicate i. Called by one thread at a time; a
+    // failed draw fails every later call, since the draws after it could
+    // no longer be the ones the replicates run in order make.
+    KeptObjects take(std::size_t i) {
+        if (failure_) std::rethrow_exception(failure_);
+        try {
+            while (next_ <= i) {
+                waiting_.emplace(next_, sampler_.next(kept_));
+                ++next_;
+            }
+        } catch (...) {
+            failure_ = std::current_exception();
+            throw;
+        }
+        const auto found = waiting_.find(i);
+        KeptObjects set = std::move(found->second);
+        waiting_.erase(found);
+        return set;
+    }
+
+private:
+    TaxonSampler& sampler_;
+    std::size_t kept_;
+    std::size_t next_ = 0;
+    std::map<std::size_t, KeptObjects> waiting_;
+    std::exception_ptr failure_;
+};
+
+// Every row of the table, the replicates side by side. Each replicate writes
+// only its own row, so the table is the same on any number of threads.
+// Rethrows the failure of the lowest replicate that failed: the one the
+// replicates run in order would have met first.
+void run_replicates(const Replicate& replicate, Draws& draws, RealData& replicates, ProgressCount& count) {
+    const std::size_t total = replicates.size();
+    std::vector<std::exception_ptr> failures(total);
 #ifdef _OPENMP
 #pragma omp parallel
 #endif
@@ -188,9 +229,20 @@ void run_batch(const Replicate& replicate, const std::vector<KeptObjects>& kept_
 #ifdef _OPENMP
 #pragma omp for schedule(dynamic, 1)
 #endif
-        for (std::size_t i = 0; i < kept_sets.size(); ++i) {
+        for (std::size_t i = 0; i < total; ++i) {
             try {
-                replicates.rows[first + i] = replicate.row(kept_sets[i], submatrix);
+                KeptObjects kept;
+#ifdef _OPENMP
+#pragma omp critical(jackknife_draws)
+#endif
+                {
+                    try {
+                        kept = draws.take(i);
+                    } catch (...) {
+                        failures[i] = std::current_exception();
+                    }
+                }
+                if (!failures[i]) replicates.rows[i] = replicate.row(kept, submatrix);
             } catch (...) {
                 failures[i] = std::current_exception();
             }
@@ -227,17 +279,9 @@ void taxon_jackknife(const RealMatrix& distances, bool row_sum_preordering, cons
     for (auto& row : replicates.rows) row.clear();
     partitions::fill(replicate.thresholds, start, step);
 
-    // The kept sets are drawn in replicate order, one after the other, since
-    // each draw starts from the key array the previous one left; then the
-    // replicates of the batch run side by side.
-    const std::size_t total = replicates.size();
-    const std::size_t batch = batch_size(total, kept);
-    ProgressCount count(progress, total);
-    for (std::size_t first = 0; first < total; first += batch) {
-        std::vector<KeptObjects> kept_sets(std::min(batch, total - first));
-        for (KeptObjects& set : kept_sets) set = sampler.next(kept);
-        run_batch(replicate, kept_sets, first, replicates, count);
-    }
+    Draws draws(sampler, kept);
+    ProgressCount count(progress, replicates.size());
+    run_replicates(replicate, draws, replicates, count);
 }
 
 }  // namespace phylo::jackknife

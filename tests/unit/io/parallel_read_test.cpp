@@ -72,6 +72,7 @@ parallel_read::Tuning small_blocks(std::size_t block, std::size_t chunk) {
     parallel_read::Tuning t;
     t.block_bytes = block;
     t.least_chunk_bytes = chunk;
+    t.count_together_bytes = chunk;  // lines counted on all threads in some blocks, on one in others
     return t;
 }
 

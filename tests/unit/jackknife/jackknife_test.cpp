@@ -14,6 +14,10 @@
 #include "phylo/errors.hpp"
 #include "phylo/heap_sort.hpp"
 #include "phylo/jackknife/jackknife.hpp"
+#include "phylo/partitions/similarity.hpp"
+#include "phylo/partitions/statistics.hpp"
+#include "phylo/series/glc_series.hpp"
+#include "phylo/thresholds.hpp"
 
 #ifdef _OPENMP
 #include <omp.h>
@@ -230,6 +234,54 @@ TEST(TaxonJackknife, ReportsEveryFinishedReplicate) {
                         seen.push_back(done);
                     });
     EXPECT_EQ(seen, (std::vector<std::size_t>{1, 2, 3, 4, 5}));
+}
+
+// Thirty objects, distances in steps of 0.05 (many ties), the lower triangle
+// and the diagonal unlike the upper triangle.
+RealMatrix lopsided_thirty() {
+    const std::size_t n = 30;
+    std::mt19937 random(2718);
+    RealMatrix d(n);
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t k = 0; k < n; ++k) d(i, k) = static_cast<double>(random() % 7) * 0.05;
+    return d;
+}
+
+// A replicate's row the plain way: the whole submatrix of the kept objects,
+// clustered, compared with the reduced reference, the best of every column.
+std::vector<double> plain_row(const RealMatrix& d, bool preordering, const Partition& reference, const Kept& kept,
+                              double fraction) {
+    RealMatrix sub;
+    phylo::gather(d, std::span<const std::int32_t>(kept), sub);
+    PartitionSet series(static_cast<std::size_t>(phylo::threshold_count(0.0, 0.2, 0.05)) + 1);
+    phylo::series::glc_series(sub, preordering, series, 0.0, 0.05, fraction);
+    const PartitionSet reduced{std::make_shared<const Partition>(reduce(reference, kept))};
+    RealData table(series.size());
+    phylo::partitions::partition_similarities(series, reduced, table);
+    std::vector<double> thresholds(series.size());
+    phylo::partitions::fill(thresholds, 0.0, 0.05);
+    return phylo::partitions::best(table.rows, thresholds, true);
+}
+
+TEST(TaxonJackknife, ReplicatesGiveWhatTheWholeSubmatrixGives) {
+    // Without row-sum pre-ordering a replicate copies only the upper triangle
+    // (all the clustering reads); with it, whole rows, whose sums decide the
+    // order of equal distances. Either way every row must be the one the
+    // whole submatrix gives, here on a matrix whose lower triangle differs.
+    const RealMatrix d = lopsided_thirty();
+    Partition reference(30);
+    for (std::size_t i = 0; i < 30; ++i) reference[i] = static_cast<phylo::GroupNumber>(i % 4);
+    const PartitionSet references{std::make_shared<const Partition>(reference)};
+    for (const bool preordering : {false, true}) {
+        for (const double fraction : {0.0, 0.5}) {
+            RealData table(12);
+            taxon_jackknife(d, preordering, references, 31, table, 0.0, 0.05, 0.2, fraction, one_over_e);
+            TaxonSampler sampler(30, 31);
+            for (std::size_t r = 0; r < table.size(); ++r)
+                EXPECT_EQ(table.rows[r], plain_row(d, preordering, reference, sampler.next(19), fraction))
+                    << "replicate " << r << (preordering ? " with" : " without") << " pre-ordering, F " << fraction;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
