@@ -137,7 +137,11 @@ phylo::PartitionSet reference_partitions(const RunContext& context, const phylo:
     } catch (phylo::Error& failure) {
         if (failure.detail().empty()) {
             failure.set_subject(context.reference_name);
-            failure.set_detail(reference_mismatch(labels, context.reference, context.reference_lines, labelled));
+            // A file without a partition column is the wrong file (a matrix,
+            // a list of labels) more often than one with wrong labels.
+            failure.set_detail(context.reference.size() < 2
+                                   ? one_column_reference(context.reference, context.reference_lines)
+                                   : reference_mismatch(labels, context.reference, context.reference_lines, labelled));
         }
         throw;
     }
