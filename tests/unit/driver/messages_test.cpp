@@ -25,12 +25,8 @@ phylo::Squared square(phylo::Labels labels, const std::vector<std::vector<double
 // The group-name table as the transposed reader gives it: row 0 the labels.
 phylo::GroupNameTable table(const phylo::Labels& labels, const phylo::Labels& groups) { return {labels, groups}; }
 
-// Duplicates, unknown and missing labels (at most ten listed), names tables
-// and option details are end-to-end cases.
-TEST(ReferenceMismatch, WhyAFileHasNoPartitionColumn) {
-    EXPECT_TRUE(has(tarvix::one_column_reference({{"3", "A_0_0.1", "B_0.1_0"}}, {1, 2, 3}),
-                    "line 1 holds only \"3\": this looks like a distance matrix"));
-}
+// Duplicates, unknown and missing labels (at most ten listed), names tables,
+// files without a partition column and option details are end-to-end cases.
 
 TEST(NegativeDistance, OnlyTheGraphsRangeCheckNamesAPair) {
     // The pair a graph refuses is named in an end-to-end case.
