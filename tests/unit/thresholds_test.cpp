@@ -7,6 +7,7 @@
 #include "phylo/errors.hpp"
 #include "phylo/partitions/partitions.hpp"
 #include "phylo/partitions/statistics.hpp"
+#include "test_support.hpp"
 
 namespace {
 
@@ -20,12 +21,8 @@ TEST(ThresholdCount, RoundsAQuotientOfOneHalfAwayFromZero) {
 }
 
 TEST(ThresholdCount, AQuotientBeyond32BitsOrUndefinedIsARangeError) {
-    try {
-        phylo::threshold_count(0.0, 0.0, 0.0);
-        FAIL() << "no failure";
-    } catch (const phylo::RangeError& e) {
-        EXPECT_STREQ(e.what(), "threshold count out of range: nan");
-    }
+    EXPECT_EQ(tarvix_test::failure_of<phylo::RangeError>([] { phylo::threshold_count(0.0, 0.0, 0.0); }),
+              "range error: threshold count out of range: nan");
     EXPECT_THROW(phylo::threshold_count(0.0, 3e9, 1.0), phylo::RangeError);
     EXPECT_EQ(phylo::threshold_count(0.0, 2147483647.0, 1.0), 2147483647);
 }

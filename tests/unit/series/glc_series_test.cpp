@@ -329,12 +329,9 @@ TEST(GlcSeries, RangeErrors) {
     const RealMatrix d = from_upper(3, {1, 2, 3});
     const auto fails = [&](double start, double step, double fraction, std::size_t count, const std::string& message) {
         PartitionSet result(count);
-        try {
-            phylo::series::glc_series(d, false, result, start, step, fraction);
-            ADD_FAILURE() << "no failure, expected " << message;
-        } catch (const phylo::RangeError& e) {
-            EXPECT_EQ(std::string(e.what()), message);
-        }
+        EXPECT_EQ(tarvix_test::failure_of<phylo::RangeError>(
+                      [&] { phylo::series::glc_series(d, false, result, start, step, fraction); }),
+                  "range error: " + message);
     };
     fails(0.0, 0.1, -0.5, 2, "fraction of links -0.5 outside 0 .. 1");
     fails(0.0, 0.1, 1.5, 2, "fraction of links 1.5 outside 0 .. 1");
