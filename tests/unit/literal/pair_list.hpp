@@ -1,7 +1,7 @@
 // The literal pair list: every pair of the upper triangle through the heap
 // sort; with row sums, sorted first by the sum of the two objects' row sums.
 // Reference for phylo::series::squared_to_pairwise
-// (series/glc_series_test.cpp, PairList.AgreesWithTheLiteralSort*), and the
+// (series/pair_list_test.cpp, PairList.AgreesWithTheLiteralSort), and the
 // list the literal series consume (GlcSeries.AgreesWithTheLiteralProcedure*,
 // TieRuns.AgreeWithTheLiteralProcedureOnEveryPath, and
 // series/qt_series_test.cpp, QtSeries.AgreesWithTheLiteralSeriesOnRandomMatrices).

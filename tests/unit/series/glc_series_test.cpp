@@ -1,13 +1,11 @@
-// The pair list and the fraction-of-links series: the heap sort's order of
-// equal distances, row-sum pre-ordering, the incremental fusion rule, group
-// numbering, shared partitions, accumulated thresholds, the range errors, the
+// The fraction-of-links series: the link counts, the incremental fusion
+// rule, group numbering, shared partitions, accumulated thresholds, the range errors, the
 // fast paths against a plain, literal implementation kept here, and how runs
 // of equal distances are settled (with planted weak checks that must be
 // caught).
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -15,14 +13,11 @@
 #include <random>
 #include <span>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "phylo/errors.hpp"
 #include "phylo/series/glc_series.hpp"
-#include "phylo/heap_sort.hpp"
 #include "phylo/series/link_counts.hpp"
-#include "phylo/series/pair_list.hpp"
 #include "literal/glc_series.hpp"
 #include "random_matrices.hpp"
 #include "test_support.hpp"
@@ -32,8 +27,6 @@ namespace {
 using phylo::Partition;
 using phylo::PartitionSet;
 using phylo::RealMatrix;
-using phylo::series::PairwiseDistance;
-using phylo::series::PairwiseDistances;
 using phylo::series::RunLink;
 using phylo::series::TieReport;
 
@@ -42,20 +35,6 @@ constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
 using tarvix_test::matrix;
 
 using tarvix_test::from_upper;
-
-std::vector<std::pair<int, int>> pairs_of(const PairwiseDistances& list) {
-    std::vector<std::pair<int, int>> pairs;
-    for (const PairwiseDistance& p : list) pairs.emplace_back(p.first, p.second);
-    return pairs;
-}
-
-// Pairs with the exact bits of their distances (NaN compares too).
-std::vector<std::tuple<int, int, std::uint64_t>> records_of(const PairwiseDistances& list) {
-    std::vector<std::tuple<int, int, std::uint64_t>> records;
-    for (const PairwiseDistance& p : list)
-        records.emplace_back(p.first, p.second, std::bit_cast<std::uint64_t>(p.distance));
-    return records;
-}
 
 PartitionSet glc(const RealMatrix& d, std::size_t count, double start, double step, double fraction,
                  bool row_sums = false) {
@@ -92,75 +71,6 @@ void expect_same_series(const PartitionSet& expected, const PartitionSet& actual
     }
 }
 
-// ---------------------------------------------------------------------------
-// The pair list
-
-TEST(PairList, EqualDistancesEndInTheHeapSortsOrder) {
-    // Traced by hand through the heap sort: three equal distances in list
-    // order (0,1), (0,2), (1,2) come out as (1,2), (0,1), (0,2).
-    EXPECT_EQ(pairs_of(phylo::series::squared_to_pairwise(from_upper(3, {1, 1, 1}), false)),
-              (std::vector<std::pair<int, int>>{{1, 2}, {0, 1}, {0, 2}}));
-    // Six pairs alternating 2, 1, 2, 1, 2, 1 (traced by hand as well).
-    EXPECT_EQ(pairs_of(phylo::series::squared_to_pairwise(from_upper(4, {2, 1, 2, 1, 2, 1}), false)),
-              (std::vector<std::pair<int, int>>{{0, 2}, {2, 3}, {1, 2}, {0, 3}, {0, 1}, {1, 3}}));
-}
-
-TEST(PairList, ReadsTheUpperTriangleAndKeepsTheDistance) {
-    const RealMatrix d = matrix({{0, 3, 1}, {9, 0, 2}, {9, 9, 0}});
-    const PairwiseDistances list = phylo::series::squared_to_pairwise(d, false);
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[0].distance, 1.0);
-    EXPECT_EQ(list[1].distance, 2.0);
-    EXPECT_EQ(list[2].distance, 3.0);
-    EXPECT_EQ(pairs_of(list), (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}, {0, 1}}));
-}
-
-TEST(PairList, RowSumPreorderingDecidesTheOrderOfEqualDistances) {
-    // Whole-row sums 2, 6, 0 give keys (0,1) 8, (0,2) 2, (1,2) 6; the first
-    // sort yields (0,2), (1,2), (0,1), and the second sort of three equal
-    // distances moves positions (1, 2, 3) to (3, 1, 2) as traced above.
-    const RealMatrix d = matrix({{0, 1, 1}, {5, 0, 1}, {0, 0, 0}});
-    EXPECT_EQ(pairs_of(phylo::series::squared_to_pairwise(d, true)),
-              (std::vector<std::pair<int, int>>{{0, 1}, {0, 2}, {1, 2}}));
-    EXPECT_EQ(pairs_of(phylo::series::squared_to_pairwise(d, false)),
-              (std::vector<std::pair<int, int>>{{1, 2}, {0, 1}, {0, 2}}));
-}
-
-TEST(PairList, RowSumsAddTheWholeRowDiagonalIncluded) {
-    // Every distance 1 and d(2,2) = 5: row sums 2, 2, 7 give keys (0,1) 4,
-    // (0,2) 9, (1,2) 9. The first sort leaves (0,1), (1,2), (0,2); the second
-    // sort of three equal distances moves positions (1, 2, 3) to (3, 1, 2):
-    // (0,2), (0,1), (1,2). Row sums without the diagonal would tie all three
-    // keys and give (0,2), (1,2), (0,1).
-    const RealMatrix d = matrix({{0, 1, 1}, {1, 0, 1}, {1, 1, 5}});
-    EXPECT_EQ(pairs_of(phylo::series::squared_to_pairwise(d, true)),
-              (std::vector<std::pair<int, int>>{{0, 2}, {0, 1}, {1, 2}}));
-}
-
-TEST(PairList, EmptyForOneObject) {
-    EXPECT_TRUE(phylo::series::squared_to_pairwise(RealMatrix(1, 0.0), false).empty());
-    EXPECT_TRUE(phylo::series::squared_to_pairwise(RealMatrix(1, 0.0), true).empty());
-}
-
-TEST(HeapSort, LeavesFourEqualKeysInTheTracedOrderInBothStorages) {
-    // Traced by hand for records a, b, c, d of one key. Building: sifting b
-    // from position 2 brings d up (a d c b); sifting a from 1 brings d and b
-    // up (d b c a). Sorting: a moves in at 1 and b rises over it (b a c d),
-    // then c (a c b d), then c alone (c a b d).
-    const std::vector<std::int32_t> traced = {2, 0, 1, 3};
-    std::vector<PairwiseDistance> records;
-    for (std::int32_t p = 0; p < 4; ++p) records.push_back({1.0, p, 0});
-    phylo::HeapPositions<PairwiseDistance> heap(4);
-    for (std::size_t p = 0; p < 4; ++p) heap[p + 1] = records[p];
-    const auto key = [](const PairwiseDistance& r) { return r.distance; };
-    phylo::heap_sort(records.data(), records.size(), key);
-    phylo::heap_sort(heap, key);
-    for (std::size_t p = 0; p < 4; ++p) {
-        EXPECT_EQ(records[p].first, traced[p]) << p;
-        EXPECT_EQ(heap[p + 1].first, traced[p]) << p;
-    }
-}
-
 // Random matrices: tie-free, with chance ties and tie-heavy (quarters);
 // with an independent lower triangle, which changes the row sums but never
 // the distances.
@@ -172,43 +82,6 @@ RealMatrix random_matrix(std::mt19937& random, std::size_t n, int kind) {
 }
 
 using tarvix_test::literal_glc;
-using tarvix_test::literal_pairwise;
-
-TEST(PairList, AgreesWithTheLiteralSortOnRandomMatrices) {
-    std::mt19937 random(11);
-    for (int kind = 0; kind < 3; ++kind)
-        for (bool row_sums : {false, true}) {
-            const RealMatrix d = random_matrix(random, 60, kind);
-            const PairwiseDistances expected = literal_pairwise(d, row_sums);
-            const PairwiseDistances actual = phylo::series::squared_to_pairwise(d, row_sums);
-            EXPECT_EQ(records_of(expected), records_of(actual)) << "kind " << kind << " row sums " << row_sums;
-        }
-}
-
-TEST(PairList, AgreesWithTheLiteralSortWithNotANumber) {
-    std::mt19937 random(12);
-    RealMatrix d = random_matrix(random, 30, 2);
-    d(3, 17) = nan_value;
-    d(20, 4) = nan_value;  // lower triangle: only the row sums see it
-    for (bool row_sums : {false, true})
-        EXPECT_EQ(records_of(literal_pairwise(d, row_sums)),
-                  records_of(phylo::series::squared_to_pairwise(d, row_sums)));
-}
-
-TEST(PairList, AgreesWithTheLiteralSortOnMillionsOfPairs) {
-    // Enough distinct keys to be ranked by sorting rather than by table:
-    // uniform doubles (all distinct), and six decimals (chance ties) with
-    // row-sum pre-ordering.
-    std::mt19937 random(13);
-    for (int decimals : {0, 6}) {
-        using Kind = tarvix_test::MatrixKind;
-        const RealMatrix d =
-            tarvix_test::random_matrix(random, 1500, decimals == 0 ? Kind::tie_free() : Kind::decimals(decimals));
-        const bool row_sums = decimals > 0;
-        EXPECT_EQ(pairs_of(literal_pairwise(d, row_sums)), pairs_of(phylo::series::squared_to_pairwise(d, row_sums)))
-            << decimals;
-    }
-}
 
 // ---------------------------------------------------------------------------
 // The link counts

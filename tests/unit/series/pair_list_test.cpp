@@ -1,10 +1,12 @@
-// The lean exact sort of the pair list: the heap build shared out over
-// threads, the compact records (32 bits with a side table of wanted pairs,
+// The pair list: the heap sort's order of equal distances traced by hand,
+// row-sum pre-ordering, and the lean exact sort: the heap build shared out
+// over threads, the compact records (32 bits with a side table of wanted pairs,
 // 64 bits with the pair itself, ranks by table or kept per pair), the
 // row-sum sort on packed pairs, and the progress it reports, all against the
 // literal sort of whole records.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -26,12 +28,120 @@ namespace {
 using phylo::RealMatrix;
 using phylo::series::PairwiseDistance;
 using phylo::series::PairwiseDistances;
+using phylo::series::squared_to_pairwise;
 using tarvix_test::literal_pairwise;
 
-std::vector<std::tuple<int, int, double>> records_of(const PairwiseDistances& list) {
-    std::vector<std::tuple<int, int, double>> records;
-    for (const PairwiseDistance& p : list) records.emplace_back(p.first, p.second, p.distance);
+using tarvix_test::from_upper;
+using tarvix_test::matrix;
+
+std::vector<std::pair<int, int>> pairs_of(const PairwiseDistances& list) {
+    std::vector<std::pair<int, int>> pairs;
+    for (const PairwiseDistance& p : list) pairs.emplace_back(p.first, p.second);
+    return pairs;
+}
+
+// Pairs with the exact bits of their distances (NaN compares too).
+std::vector<std::tuple<int, int, std::uint64_t>> records_of(const PairwiseDistances& list) {
+    std::vector<std::tuple<int, int, std::uint64_t>> records;
+    for (const PairwiseDistance& p : list)
+        records.emplace_back(p.first, p.second, std::bit_cast<std::uint64_t>(p.distance));
     return records;
+}
+
+TEST(PairList, EqualDistancesEndInTheHeapSortsOrder) {
+    // Traced by hand through the heap sort: three equal distances in list
+    // order (0,1), (0,2), (1,2) come out as (1,2), (0,1), (0,2).
+    EXPECT_EQ(pairs_of(squared_to_pairwise(from_upper(3, {1, 1, 1}), false)),
+              (std::vector<std::pair<int, int>>{{1, 2}, {0, 1}, {0, 2}}));
+    // Six pairs alternating 2, 1, 2, 1, 2, 1 (traced by hand as well).
+    EXPECT_EQ(pairs_of(squared_to_pairwise(from_upper(4, {2, 1, 2, 1, 2, 1}), false)),
+              (std::vector<std::pair<int, int>>{{0, 2}, {2, 3}, {1, 2}, {0, 3}, {0, 1}, {1, 3}}));
+}
+
+TEST(PairList, ReadsTheUpperTriangleAndKeepsTheDistance) {
+    const RealMatrix d = matrix({{0, 3, 1}, {9, 0, 2}, {9, 9, 0}});
+    const PairwiseDistances list = squared_to_pairwise(d, false);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].distance, 1.0);
+    EXPECT_EQ(list[1].distance, 2.0);
+    EXPECT_EQ(list[2].distance, 3.0);
+    EXPECT_EQ(pairs_of(list), (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}, {0, 1}}));
+}
+
+TEST(PairList, RowSumPreorderingDecidesTheOrderOfEqualDistances) {
+    // Whole-row sums 2, 6, 0 give keys (0,1) 8, (0,2) 2, (1,2) 6; the first
+    // sort yields (0,2), (1,2), (0,1), and the second sort of three equal
+    // distances moves positions (1, 2, 3) to (3, 1, 2) as traced above.
+    const RealMatrix d = matrix({{0, 1, 1}, {5, 0, 1}, {0, 0, 0}});
+    EXPECT_EQ(pairs_of(squared_to_pairwise(d, true)),
+              (std::vector<std::pair<int, int>>{{0, 1}, {0, 2}, {1, 2}}));
+    EXPECT_EQ(pairs_of(squared_to_pairwise(d, false)),
+              (std::vector<std::pair<int, int>>{{1, 2}, {0, 1}, {0, 2}}));
+}
+
+TEST(PairList, RowSumsAddTheWholeRowDiagonalIncluded) {
+    // Every distance 1 and d(2,2) = 5: row sums 2, 2, 7 give keys (0,1) 4,
+    // (0,2) 9, (1,2) 9. The first sort leaves (0,1), (1,2), (0,2); the second
+    // sort of three equal distances moves positions (1, 2, 3) to (3, 1, 2):
+    // (0,2), (0,1), (1,2). Row sums without the diagonal would tie all three
+    // keys and give (0,2), (1,2), (0,1).
+    const RealMatrix d = matrix({{0, 1, 1}, {1, 0, 1}, {1, 1, 5}});
+    EXPECT_EQ(pairs_of(squared_to_pairwise(d, true)),
+              (std::vector<std::pair<int, int>>{{0, 2}, {0, 1}, {1, 2}}));
+}
+
+TEST(PairList, EmptyForOneObject) {
+    EXPECT_TRUE(squared_to_pairwise(RealMatrix(1, 0.0), false).empty());
+    EXPECT_TRUE(squared_to_pairwise(RealMatrix(1, 0.0), true).empty());
+}
+
+TEST(HeapSort, LeavesFourEqualKeysInTheTracedOrderInBothStorages) {
+    // Traced by hand for records a, b, c, d of one key. Building: sifting b
+    // from position 2 brings d up (a d c b); sifting a from 1 brings d and b
+    // up (d b c a). Sorting: a moves in at 1 and b rises over it (b a c d),
+    // then c (a c b d), then c alone (c a b d).
+    const std::vector<std::int32_t> traced = {2, 0, 1, 3};
+    std::vector<PairwiseDistance> records;
+    for (std::int32_t p = 0; p < 4; ++p) records.push_back({1.0, p, 0});
+    phylo::HeapPositions<PairwiseDistance> heap(4);
+    for (std::size_t p = 0; p < 4; ++p) heap[p + 1] = records[p];
+    const auto key = [](const PairwiseDistance& r) { return r.distance; };
+    phylo::heap_sort(records.data(), records.size(), key);
+    phylo::heap_sort(heap, key);
+    for (std::size_t p = 0; p < 4; ++p) {
+        EXPECT_EQ(records[p].first, traced[p]) << p;
+        EXPECT_EQ(heap[p + 1].first, traced[p]) << p;
+    }
+}
+
+
+// Against the literal sort: tie-free, chance-tie and tie-heavy matrices with
+// an independent lower triangle (which moves the row sums, never a
+// distance); a NaN distance and a NaN below the diagonal that only the row
+// sums see; and over a million pairs with enough distinct keys to be ranked
+// by sorting rather than by table.
+TEST(PairList, AgreesWithTheLiteralSort) {
+    using Kind = tarvix_test::MatrixKind;
+    using Place = Kind::Place;
+    const struct {
+        std::size_t n;
+        Kind kind;
+    } cases[] = {
+        {60, Kind::tie_free().independent_lower()},
+        {60, Kind::chance_ties().independent_lower()},
+        {60, Kind::tie_heavy(5).scaled(0.25).independent_lower()},
+        {30, Kind::tie_heavy(5).scaled(0.25).with_nan(Place::above_diagonal)},
+        {30, Kind::tie_heavy(5).scaled(0.25).with_nan(Place::below_diagonal)},
+        {1500, Kind::tie_free()},
+        {1500, Kind::decimals(6)},
+    };
+    std::mt19937 random(11);
+    for (const auto& c : cases) {
+        const RealMatrix d = tarvix_test::random_matrix(random, c.n, c.kind);
+        for (bool row_sums : {false, true})
+            EXPECT_EQ(records_of(literal_pairwise(d, row_sums)), records_of(squared_to_pairwise(d, row_sums)))
+                << c.n << " objects, row sums " << row_sums;
+    }
 }
 
 // Distances on `values` equally spaced levels in 0 .. 1 (values = 0:
@@ -98,7 +208,7 @@ TEST(ExactSort, SharedBuildAgreesInThePairListWithAnyThreadCount) {
         const auto expected = records_of(literal_pairwise(d, row_sums));
         for (int threads : {1, 2, 8}) {
             const ThreadCount count(threads);
-            EXPECT_EQ(records_of(phylo::series::squared_to_pairwise(d, row_sums)), expected)
+            EXPECT_EQ(records_of(squared_to_pairwise(d, row_sums)), expected)
                 << threads << " threads, row sums " << row_sums;
         }
     }
@@ -136,13 +246,7 @@ TEST(ExactSort, NotANumberOnlyInRowSumsStaysOnTheCompactPath) {
     EXPECT_EQ(records_of(*phylo::series::sorted_pair_list(d, true)), records_of(literal_pairwise(d, true)));
     d(7, 50) = d(50, 7);
     EXPECT_FALSE(phylo::series::sorted_pair_list(d, true));
-    const auto literal = literal_pairwise(d, true);
-    const auto actual = phylo::series::squared_to_pairwise(d, true);
-    ASSERT_EQ(actual.size(), literal.size());
-    for (std::size_t p = 0; p < literal.size(); ++p) {
-        EXPECT_EQ(actual[p].first, literal[p].first) << p;
-        EXPECT_EQ(actual[p].second, literal[p].second) << p;
-    }
+    EXPECT_EQ(records_of(squared_to_pairwise(d, true)), records_of(literal_pairwise(d, true)));
 }
 
 TEST(ExactSort, ProgressRisesToTheStepsOfBothSorts) {
@@ -154,7 +258,7 @@ TEST(ExactSort, ProgressRisesToTheStepsOfBothSorts) {
     for (bool row_sums : {false, true}) {
         std::vector<std::pair<std::size_t, std::size_t>> told;
         const phylo::SortProgress progress = [&](std::size_t done, std::size_t total) { told.emplace_back(done, total); };
-        phylo::series::squared_to_pairwise(d, row_sums, &progress);
+        squared_to_pairwise(d, row_sums, &progress);
         ASSERT_GE(told.size(), 3u);
         const std::size_t total = row_sums ? 2 * one_sort : one_sort;
         for (std::size_t k = 0; k < told.size(); ++k) {
