@@ -1,5 +1,5 @@
 // What the unit tests share: small matrices and graphs written inline, the
-// edges of a graph, sets of partitions, the failure a call throws, exact bit
+// edges of a graph, sets of partitions, two series compared, the failure a call throws, exact bit
 // comparison, and the literal pair list (literal/pair_list.hpp).
 #pragma once
 
@@ -97,6 +97,18 @@ inline phylo::PartitionSet make_set(std::initializer_list<phylo::Partition> part
     phylo::PartitionSet set;
     for (const phylo::Partition& p : partitions) set.push_back(std::make_shared<const phylo::Partition>(p));
     return set;
+}
+
+// Same partitions at every threshold and the same runs of shared objects.
+inline void expect_same_series(const phylo::PartitionSet& expected, const phylo::PartitionSet& actual, const std::string& what) {
+    ASSERT_EQ(expected.size(), actual.size()) << what;
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        ASSERT_TRUE(actual[k]) << what << " k=" << k;
+        EXPECT_EQ(*expected[k], *actual[k]) << what << " k=" << k;
+        if (k > 0) {
+            EXPECT_EQ(expected[k] == expected[k - 1], actual[k] == actual[k - 1]) << what << " k=" << k;
+        }
+    }
 }
 
 // The failure a call throws as "heading: message", or "no failure"; a failure

@@ -34,6 +34,7 @@ constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
 
 using tarvix_test::matrix;
 
+using tarvix_test::expect_same_series;
 using tarvix_test::from_upper;
 
 PartitionSet glc(const RealMatrix& d, std::size_t count, double start, double step, double fraction,
@@ -57,18 +58,6 @@ bool same_series(const PartitionSet& expected, const PartitionSet& actual) {
         if (k > 0 && (expected[k] == expected[k - 1]) != (actual[k] == actual[k - 1])) return false;
     }
     return true;
-}
-
-// Same partitions at every threshold and the same runs of shared objects.
-void expect_same_series(const PartitionSet& expected, const PartitionSet& actual, const std::string& what) {
-    ASSERT_EQ(expected.size(), actual.size()) << what;
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-        ASSERT_TRUE(actual[k]) << what << " k=" << k;
-        EXPECT_EQ(*expected[k], *actual[k]) << what << " k=" << k;
-        if (k > 0) {
-            EXPECT_EQ(expected[k] == expected[k - 1], actual[k] == actual[k - 1]) << what << " k=" << k;
-        }
-    }
 }
 
 // Random matrices: tie-free, with chance ties and tie-heavy (quarters);
