@@ -19,9 +19,9 @@ namespace {
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// The messages for triangles, short rows, commas, words, other kinds of
-// files, compressed files and counts are end-to-end cases, compared byte for
-// byte; here the line numbers of long inputs.
+// The messages for triangles, short rows, commas, words, ragged partition
+// files, other kinds of files, compressed files and counts are end-to-end
+// cases, compared byte for byte; here the line numbers of long inputs.
 
 // A file past the reader's 4 MiB blocks, so that the line of a late failure
 // is counted from the file again.
@@ -76,18 +76,6 @@ TEST(MatrixReaderMessages, LineNumbersOfAPipeAreCountedAsBlocksAreDropped) {
     writer.join();
     std::remove(fifo.c_str());
     rmdir(folder);
-}
-
-TEST(PartitionFileMessages, ARaggedLineNamesBothCounts) {
-    auto input = phylo::io::TextInput::from_text("A\tx\n\nB\tx\ty\n", "/data/ref.txt");
-    try {
-        phylo::io::partition_file::get(*input, '\t', '"');
-        ADD_FAILURE() << "read without failure";
-    } catch (const phylo::NamedError& e) {
-        EXPECT_EQ(std::string(e.what()), "/data/ref.txt: line  3");
-        EXPECT_EQ(e.subject(), "/data/ref.txt");
-        EXPECT_TRUE(has(e.detail(), "line 3 holds 3 fields, line 1 holds 2 fields")) << e.detail();
-    }
 }
 
 TEST(PartitionFileMessages, LineNumbersOfTheRowsSkipBlankLines) {
