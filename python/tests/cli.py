@@ -10,6 +10,7 @@ import tempfile
 
 SOURCE = os.environ.get('TARVIX_SOURCE', os.path.join(os.path.dirname(__file__), '..', '..'))
 BINARY = os.environ.get('TARVIX_BINARY', os.path.join(SOURCE, 'build', 'tarvix'))
+MATRIX = os.environ.get('TARVIX_MATRIX', os.path.join(os.path.dirname(BINARY), 'tarvix-matrix'))
 EXAMPLES = os.path.join(SOURCE, 'examples')
 TAXA30 = os.path.join(EXAMPLES, 'taxa30.dst')
 TAXA30_REF = os.path.join(EXAMPLES, 'taxa30_ref.txt')
