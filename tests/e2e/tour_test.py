@@ -87,12 +87,7 @@ def main():
     args = parser.parse_args()
     with open(args.readme) as f:
         readme = f.read()
-    at = readme.index(MARKER)
-    commands = script_commands(re.search(r'```sh\n(.*?)```', readme[at:], re.S).group(1))
-    with open(os.path.join(args.examples, 'cupriavidus', 'tour.sh')) as f:
-        script = f.read().split('\nset -e\n', 1)[1]
-    as_installed = [c.replace('build/', '').replace('examples/cupriavidus/', '"$data"/') for c in commands]
-    check(script_commands(script) == as_installed, 'examples/cupriavidus/tour.sh differs from the README tour')
+    commands = script_commands(re.search(r'```sh\n(.*?)```', readme[readme.index(MARKER):], re.S).group(1))
 
     with tempfile.TemporaryDirectory() as scratch:
         os.mkdir(os.path.join(scratch, 'build'))
@@ -111,6 +106,10 @@ def main():
         def scratch_file(name, text=None):
             with open(os.path.join(scratch, name), 'w' if text is not None else 'r') as f:
                 return f.write(text) if text is not None else f.read()
+
+        script = scratch_file('examples/cupriavidus/tour.sh').split('\nset -e\n', 1)[1]
+        as_installed = [c.replace('build/', '').replace('examples/cupriavidus/', '"$data"/') for c in commands]
+        check(script_commands(script) == as_installed, 'examples/cupriavidus/tour.sh differs from the README tour')
 
         # The first command of the README prints the report its tour quotes,
         # and the account of that report holds.
@@ -135,8 +134,7 @@ def main():
             return results[next(c for c in commands if c.startswith(prefix))].stdout
 
         # The labels: fastANI's paths without folders and .fna.gz.
-        with open(os.path.join(args.examples, 'cupriavidus', 'fastani_result.matrix')) as f:
-            path = f.read().splitlines()[1]
+        path = scratch_file('examples/cupriavidus/fastani_result.matrix').splitlines()[1]
         names = dict(line.split('\t') for line in scratch_file('species.txt').splitlines())
         check(output('build/tarvix -l').splitlines() == list(names)[:3], 'the labels listed')
         says(readme, '`%s` becomes `%s`' % (path, list(names)[0]))
