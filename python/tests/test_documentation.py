@@ -25,13 +25,6 @@ class Docstrings(unittest.TestCase):
         self.assertEqual('tarvix ' + tarvix.__version__ + '\n', cli.run('--version').stdout)
 
 
-def readme_example():
-    """The README's Python example: the python block of the section on the module."""
-    text = open(os.path.join(cli.SOURCE, 'README.md')).read()
-    section = text[text.index('## Python'):]
-    return re.search(r'```python\n(.*?)```', section, re.S).group(1)
-
-
 def fastani_files(directory):
     """A fastANI table of the example strains (ANI = 100 (1 - d), the two
     directions a little apart, pairs below 75 % left out as fastANI leaves
@@ -50,7 +43,9 @@ def fastani_files(directory):
 class ReadmeExample(unittest.TestCase):
     @unittest.skipUnless(importlib.util.find_spec("pandas"), "the example reads its tables with pandas")
     def test_the_example_prints_the_best_threshold_of_the_command_line(self):
-        code = readme_example()
+        # The python block of the README's section on the module.
+        readme = open(os.path.join(cli.SOURCE, 'README.md')).read()
+        code = re.search(r'```python\n(.*?)```', readme[readme.index('## Python'):], re.S).group(1)
         self.assertLessEqual(len(code.strip().split('\n')), 10)
         with cli.Scratch() as scratch:
             fastani_files(scratch.name)

@@ -18,24 +18,19 @@ SETTINGS = ((0.0, {}, []), (0.5, {}, []), (1.0, {}, []), (-1.0, {}, []), (0.5, {
             (0.0, {'shortest_paths': True}, ['-y']))
 
 
-def data_sets(scratch):
-    found = []
-    matrix = tarvix.read_matrix(cli.TAXA30)
-    species = [line.split('\t')[1] for line in open(cli.TAXA30_REF).read().splitlines()]
-    found.append(Data('taxa30', cli.TAXA30, cli.TAXA30_REF, matrix.labels, matrix.distances, species))
-    for seed in (1, 2):
-        labels, rows, sp, genus = cli.tie_heavy(seed)
-        path = scratch.file('ties%d.dst' % seed, cli.matrix_text(labels, rows))
-        reference = scratch.file('ties%d_ref.txt' % seed, cli.partition_text(labels, sp, genus))
-        found.append(Data('ties%d' % seed, path, reference, labels, numpy.array(rows), ['g%d' % s for s in sp]))
-    return found
-
-
 class Identity(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        # taxa30 and two tie-heavy matrices, each with its reference file.
         cls.scratch = cli.Scratch()
-        cls.sets = data_sets(cls.scratch)
+        matrix = tarvix.read_matrix(cli.TAXA30)
+        species = [line.split('\t')[1] for line in open(cli.TAXA30_REF).read().splitlines()]
+        cls.sets = [Data('taxa30', cli.TAXA30, cli.TAXA30_REF, matrix.labels, matrix.distances, species)]
+        for seed in (1, 2):
+            labels, rows, sp, genus = cli.tie_heavy(seed)
+            path = cls.scratch.file('ties%d.dst' % seed, cli.matrix_text(labels, rows))
+            reference = cls.scratch.file('ties%d_ref.txt' % seed, cli.partition_text(labels, sp, genus))
+            cls.sets.append(Data('ties%d' % seed, path, reference, labels, numpy.array(rows), ['g%d' % s for s in sp]))
 
     @classmethod
     def tearDownClass(cls):

@@ -1,6 +1,5 @@
 """The module as a Python library: its exceptions and their messages, hostile
 inputs, arrays left as they were, conversions, threads and the GIL."""
-import importlib
 import importlib.util
 import os
 import threading
