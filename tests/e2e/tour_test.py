@@ -163,9 +163,8 @@ def main():
              '%d names; every threshold from %g to %g does equally well' % (
                  runs['Rand_Ind._0'][0], runs['Modif._RI_0'][0], runs['Shared_I._0'][0], at['0.09000000'][0],
                  len(set(names.values())), runs['Rand_Ind._0'][1], runs['Rand_Ind._0'][2]))
-        clusters_at_005, _, adjusted_at_005 = at['0.05000000'][:3]
-        says(readme, 'At 0.05 there are %d clusters and the adjusted Rand index is %.3f' % (clusters_at_005,
-                                                                                         adjusted_at_005))
+        says(readme, 'At 0.05 there are %d clusters and the adjusted Rand index is %.3f' % tuple(
+            at['0.05000000'][k] for k in (0, 2)))
         outlier = 'GCF_002011925.2_ASM201192v2_genomic'
         necator = [label for label in genomes('Cupriavidus_necator') if label != outlier]
         to_necator = sorted(float(rows[labels.index(outlier)][labels.index(k) + 1]) for k in necator)
@@ -193,7 +192,6 @@ def main():
 
         # The picture: the ANI axis and the 95 % ANI line are drawn.
         svg = scratch_file('cupriavidus.svg')
-        check(svg.startswith('<svg') or svg.startswith('<?xml'), 'the picture is SVG')
         check('95% ANI' in svg and 'ANI % = 100' in svg, 'the picture has the ANI axis and mark')
 
         # Which names disagree, at 95 % ANI and at the best threshold.
