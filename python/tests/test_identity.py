@@ -18,37 +18,34 @@ SETTINGS = ((0.0, {}, []), (0.5, {}, []), (1.0, {}, []), (-1.0, {}, []), (0.5, {
             (0.0, {'shortest_paths': True}, ['-y']))
 
 
-def data_sets(scratch):
-    found = []
-    matrix = tarvix.read_matrix(cli.TAXA30)
-    species = [line.split('\t')[1] for line in open(cli.TAXA30_REF).read().splitlines()]
-    found.append(Data('taxa30', cli.TAXA30, cli.TAXA30_REF, matrix.labels, matrix.distances, species))
-    for seed in (1, 2):
-        labels, rows, sp, genus = cli.tie_heavy(seed)
-        path = scratch.file('ties%d.dst' % seed, cli.matrix_text(labels, rows))
-        reference = scratch.file('ties%d_ref.txt' % seed, cli.partition_text(labels, sp, genus))
-        found.append(Data('ties%d' % seed, path, reference, labels, numpy.array(rows), ['g%d' % s for s in sp]))
-    return found
-
-
 class Identity(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        # taxa30 and two tie-heavy matrices, each with its reference file.
         cls.scratch = cli.Scratch()
-        cls.sets = data_sets(cls.scratch)
+        matrix = tarvix.read_matrix(cli.TAXA30)
+        species = [line.split('\t')[1] for line in open(cli.TAXA30_REF).read().splitlines()]
+        cls.sets = [Data('taxa30', cli.TAXA30, cli.TAXA30_REF, matrix.labels, matrix.distances, species)]
+        for seed in (1, 2):
+            labels, rows, sp, genus = cli.tie_heavy(seed)
+            path = cls.scratch.file('ties%d.dst' % seed, cli.matrix_text(labels, rows))
+            reference = cls.scratch.file('ties%d_ref.txt' % seed, cli.partition_text(labels, sp, genus))
+            cls.sets.append(Data('ties%d' % seed, path, reference, labels, numpy.array(rows), ['g%d' % s for s in sp]))
 
     @classmethod
     def tearDownClass(cls):
         cls.scratch.cleanup()
 
-    def assertTable(self, stdout, heading, table):
-        """The printed table holds the values of the module's table; its
-        header and rows are returned for further checks."""
+    def assertTable(self, stdout, heading, table, columns=None):
+        """The printed table holds the values of the module's table (and,
+        given, its column names); its rows are returned for further checks."""
         header, rows = cli.table(stdout, heading)
         self.assertEqual(len(rows), len(table))
         for (label, fields), values in zip(rows, table):
             self.assertEqual(fields, cli.images(values), label)
-        return header, rows
+        if columns is not None:
+            self.assertEqual(header[1:], columns)
+        return rows
 
     def test_the_comparison_tells_different_jobs_apart(self):
         # Negative control: a harness that compared nothing would pass every
@@ -115,8 +112,7 @@ class Identity(unittest.TestCase):
             for options, fraction, optimise in jobs:
                 args = [*options, '-a', '0.2', '-s', '0.005', '-f', fraction, data.path]
                 r = optimise(maximum=0.2, step=0.005, fraction=fraction)
-                header, rows = self.assertTable(cli.run(*args, '-v').stdout, 'Threshold', r.table)
-                self.assertEqual(header[1:], r.columns)
+                rows = self.assertTable(cli.run(*args, '-v').stdout, 'Threshold', r.table, r.columns)
                 self.assertEqual([label for label, _ in rows], [('%.8f' % t).rjust(10) for t in r.thresholds])
                 self.assertEqual(cli.best_table(cli.run(*args).stdout),
                                  [[index, cli.image(score), cli.image(threshold)] for index, score, threshold
@@ -130,26 +126,19 @@ class Identity(unittest.TestCase):
 
     def test_jackknife_with_its_seed_on_any_thread_count(self):
         for data in self.sets:
-            args = ['-j', data.reference, '-n', '20', '-w', '77', '-a', '0.15', '-s', '0.01', '-f', '0.5',
-                    data.path]
-            r = tarvix.jackknife(data.distances, data.reference, labels=data.labels, replicates=20, seed=77,
-                                 maximum=0.15, step=0.01, fraction=0.5, threads=2)
-            header, _ = self.assertTable(cli.run(*args, '-v').stdout, 'Replicate', r.replicates)
-            self.assertEqual(header[1:], r.columns)
-            self.assertTable(cli.run(*args).stdout, 'Reference', r.summary)
-        data = self.sets[1]
-        k = tarvix.jackknife(data.distances, data.species, replicates=5, seed=-3, deletion_fraction=0.5,
-                             maximum=0.1, step=0.02)
-        out = cli.run('-j', data.reference, '-n', 5, '-w', -3, '-k', 0.5, '-a', 0.1, '-s', 0.02, '-v',
-                      data.path).stdout
-        _, rows = cli.table(out, 'Replicate')
-        self.assertEqual([f[:8] for _, f in rows], [cli.images(row[:8]) for row in k.replicates])
+            for options, keywords in ((['-n', 20, '-w', 77], dict(replicates=20, seed=77)),
+                                      (['-n', 5, '-w', -3, '-k', 0.5],
+                                       dict(replicates=5, seed=-3, deletion_fraction=0.5))):
+                args = ['-j', data.reference, *options, '-a', '0.15', '-s', '0.01', '-f', '0.5', data.path]
+                r = tarvix.jackknife(data.distances, data.reference, labels=data.labels, maximum=0.15, step=0.01,
+                                     fraction=0.5, threads=2, **keywords)
+                self.assertTable(cli.run(*args, '-v').stdout, 'Replicate', r.replicates, r.columns)
+                self.assertTable(cli.run(*args).stdout, 'Reference', r.summary)
 
     def test_cluster_qualities_of_given_partitions_and_of_a_threshold(self):
         for data in self.sets:
             q = tarvix.cluster_qualities(data.distances, data.reference, labels=data.labels)
-            header, _ = self.assertTable(cli.run('-c', data.reference, data.path).stdout, 'Object', q.table)
-            self.assertEqual(header[1:], q.columns)
+            self.assertTable(cli.run('-c', data.reference, data.path).stdout, 'Object', q.table, q.columns)
             for threshold, fraction in ((0.05, 0.0), (0.08, 1.0)):
                 q = tarvix.cluster_qualities(data.distances, threshold=threshold, fraction=fraction)
                 out = cli.run('-i', threshold, '-f', fraction, data.path).stdout
@@ -167,24 +156,24 @@ class Identity(unittest.TestCase):
             c = tarvix.correct_reference(data.distances, path, labels=data.labels,
                                          callback=lambda p, n: seen.append((p, n)))
             done = cli.run('-e', path, data.path)
-            _, rows = self.assertTable(done.stdout, 'Object', c.qualities)
+            rows = self.assertTable(done.stdout, 'Object', c.qualities)
             log = [tuple(int(x) for x in line.split()) for line in done.stderr.splitlines()]
             self.assertEqual(log, [tuple(row) for row in c.passes.tolist()])
             self.assertEqual(seen, log)
             self.assertEqual([f[0] for _, f in rows], cli.images(c.partition))
 
     def test_guided_clustering_with_every_setting(self):
+        # The graphs in the order of -b's numbers.
         settings = [('NNG', 'NONE', True, 'NONE'), ('MST', 'Z_SCORE', True, 'MAXIMUM'),
                     ('RNG', 'NONE', False, 'MAX_MIN'), ('GG', 'Z_SCORE', False, 'NONE'),
                     ('RNG_SOIG', 'NONE', True, 'MAXIMUM'), ('SOIG', 'NONE', True, 'MAX_MIN'),
                     ('MSN', 'Z_SCORE', True, 'MAX_MIN')]
-        graphs = ['NNG', 'MST', 'RNG', 'GG', 'RNG_SOIG', 'SOIG', 'MSN']
         merges = ['MAXIMUM', 'MAX_MIN', 'NONE']
         for data in self.sets:
-            for graph, trimming, long_edges, merging in settings:
+            for b, (graph, trimming, long_edges, merging) in enumerate(settings):
                 g = tarvix.guided_clustering(data.distances, data.reference, labels=data.labels, graph=graph,
                                              trimming=trimming, long_edges=long_edges, merging=merging)
-                out = cli.run('-g', data.reference, '-b', graphs.index(graph), '-z', int(trimming == 'Z_SCORE'),
+                out = cli.run('-g', data.reference, '-b', b, '-z', int(trimming == 'Z_SCORE'),
                               '-u', int(long_edges), '-m', merges.index(merging), data.path).stdout
                 _, rows = cli.table(out, 'Object\t')
                 self.assertEqual([fields for _, fields in rows], [[' %d' % x for x in column] for column in g.T],
@@ -194,9 +183,8 @@ class Identity(unittest.TestCase):
         for data in self.sets:
             for variant, flags in ((None, []), (0.3, ['-1', '0.3'])):
                 s = tarvix.partition_similarity(data.reference, data.reference, index_variant=variant)
-                header, _ = self.assertTable(cli.run('-r', data.reference, *flags, data.reference).stdout,
-                                             'Threshold', s.table)
-                self.assertEqual(header[1:], s.columns)
+                self.assertTable(cli.run('-r', data.reference, *flags, data.reference).stdout, 'Threshold',
+                                 s.table, s.columns)
             tested = tarvix.cluster(data.distances, maximum=0.1, step=0.02).partitions
             by_numbers = tarvix.partition_similarity(tested, data.reference, labels=data.labels)
             table = cli.partition_text(data.labels, *tested)

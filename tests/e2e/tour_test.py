@@ -87,12 +87,7 @@ def main():
     args = parser.parse_args()
     with open(args.readme) as f:
         readme = f.read()
-    at = readme.index(MARKER)
-    commands = script_commands(re.search(r'```sh\n(.*?)```', readme[at:], re.S).group(1))
-    with open(os.path.join(args.examples, 'cupriavidus', 'tour.sh')) as f:
-        script = f.read().split('\nset -e\n', 1)[1]
-    as_installed = [c.replace('build/', '').replace('examples/cupriavidus/', '"$data"/') for c in commands]
-    check(script_commands(script) == as_installed, 'examples/cupriavidus/tour.sh differs from the README tour')
+    commands = script_commands(re.search(r'```sh\n(.*?)```', readme[readme.index(MARKER):], re.S).group(1))
 
     with tempfile.TemporaryDirectory() as scratch:
         os.mkdir(os.path.join(scratch, 'build'))
@@ -111,6 +106,10 @@ def main():
         def scratch_file(name, text=None):
             with open(os.path.join(scratch, name), 'w' if text is not None else 'r') as f:
                 return f.write(text) if text is not None else f.read()
+
+        script = scratch_file('examples/cupriavidus/tour.sh').split('\nset -e\n', 1)[1]
+        as_installed = [c.replace('build/', '').replace('examples/cupriavidus/', '"$data"/') for c in commands]
+        check(script_commands(script) == as_installed, 'examples/cupriavidus/tour.sh differs from the README tour')
 
         # The first command of the README prints the report its tour quotes,
         # and the account of that report holds.
@@ -135,8 +134,7 @@ def main():
             return results[next(c for c in commands if c.startswith(prefix))].stdout
 
         # The labels: fastANI's paths without folders and .fna.gz.
-        with open(os.path.join(args.examples, 'cupriavidus', 'fastani_result.matrix')) as f:
-            path = f.read().splitlines()[1]
+        path = scratch_file('examples/cupriavidus/fastani_result.matrix').splitlines()[1]
         names = dict(line.split('\t') for line in scratch_file('species.txt').splitlines())
         check(output('build/tarvix -l').splitlines() == list(names)[:3], 'the labels listed')
         says(readme, '`%s` becomes `%s`' % (path, list(names)[0]))
@@ -165,9 +163,8 @@ def main():
              '%d names; every threshold from %g to %g does equally well' % (
                  runs['Rand_Ind._0'][0], runs['Modif._RI_0'][0], runs['Shared_I._0'][0], at['0.09000000'][0],
                  len(set(names.values())), runs['Rand_Ind._0'][1], runs['Rand_Ind._0'][2]))
-        clusters_at_005, _, adjusted_at_005 = at['0.05000000'][:3]
-        says(readme, 'At 0.05 there are %d clusters and the adjusted Rand index is %.3f' % (clusters_at_005,
-                                                                                         adjusted_at_005))
+        says(readme, 'At 0.05 there are %d clusters and the adjusted Rand index is %.3f' % tuple(
+            at['0.05000000'][k] for k in (0, 2)))
         outlier = 'GCF_002011925.2_ASM201192v2_genomic'
         necator = [label for label in genomes('Cupriavidus_necator') if label != outlier]
         to_necator = sorted(float(rows[labels.index(outlier)][labels.index(k) + 1]) for k in necator)
@@ -195,7 +192,6 @@ def main():
 
         # The picture: the ANI axis and the 95 % ANI line are drawn.
         svg = scratch_file('cupriavidus.svg')
-        check(svg.startswith('<svg') or svg.startswith('<?xml'), 'the picture is SVG')
         check('95% ANI' in svg and 'ANI % = 100' in svg, 'the picture has the ANI axis and mark')
 
         # Which names disagree, at 95 % ANI and at the best threshold.
