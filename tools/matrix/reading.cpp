@@ -147,6 +147,9 @@ void read_pairs(LineReader& reader, InputKind kind, std::string_view first, Conv
     };
     if (!header) one_line(first, reader.line_number());
     read_pair_blocks(reader, layout, conversion, kMaxPairLine, result, one_line);
+    // A header alone would make a matrix of no objects, which no program
+    // reads: a failure, like an empty input.
+    if (result.labels.size() == 0) throw InputError(0, "the input holds a header line and no pairs");
 }
 
 // Triangles: a row begins with a line whose first field is a label (not a
