@@ -128,27 +128,74 @@ MatrixArgument::MatrixArgument(py::handle object, const char* what) {
 
 void MatrixArgument::require_finite() const {
     const std::size_t n = size();
-    if (const auto p = first_non_finite(matrix_.data(), n * n)) {
-        const double value = matrix_.data()[*p];
-        bad_input(what_ + " holds " + (std::isnan(value) ? "a NaN" : "an infinite value") + " at row " +
-                  phylo::decimal(*p / n) + ", column " + phylo::decimal(*p % n) +
-                  "; distances must be finite numbers");
+    if (const auto p = python::first_non_finite(matrix_.data(), n * n)) refuse(*p);
+}
+
+std::optional<std::size_t> MatrixArgument::first_non_finite(Half half) const {
+    const std::size_t n = size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t begin = half == Half::above ? i + 1 : 0, end = half == Half::above ? n : i + 1;
+        if (const auto p = python::first_non_finite(matrix_.row(i) + begin, end - begin)) return i * n + begin + *p;
     }
+    return std::nullopt;
 }
 
-FiniteCheck::FiniteCheck(std::initializer_list<const MatrixArgument*> matrices, bool enabled) : matrices_(matrices) {
-    if (!enabled) return;
-    checker_ = std::thread([this] {
-        try {
-            for (const MatrixArgument* m : matrices_) m->require_finite();
-        } catch (...) {
-            refused_ = std::current_exception();
-        }
-    });
+void MatrixArgument::refuse(std::size_t entry) const {
+    const std::size_t n = size();
+    const double value = matrix_.data()[entry];
+    bad_input(what_ + " holds " + (std::isnan(value) ? "a NaN" : "an infinite value") + " at row " +
+              phylo::decimal(entry / n) + ", column " + phylo::decimal(entry % n) +
+              "; distances must be finite numbers");
 }
 
-FiniteCheck::~FiniteCheck() {
+FiniteCheck::FiniteCheck(std::initializer_list<const MatrixArgument*> matrices, bool enabled, bool engine_reads_upper)
+    : matrices_(matrices),
+      engine_reads_upper_(engine_reads_upper && !matrices_.empty()),
+      notice_([this] { settle(Upper::finite); }) {
+    if (enabled) checker_ = std::thread([this] { check(); });
+}
+
+FiniteCheck::~FiniteCheck() { finish(); }
+
+void FiniteCheck::settle(Upper upper) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (upper_ == Upper::pending) upper_ = upper;
+    }
+    settled_.notify_all();
+}
+
+void FiniteCheck::finish() {
+    settle(Upper::job_over);
     if (checker_.joinable()) checker_.join();
+}
+
+// The matrices in their order, each settled before the next, so that the
+// failure named is the one the command line's reader would meet first.
+void FiniteCheck::check() {
+    try {
+        for (std::size_t m = 0; m < matrices_.size(); ++m) {
+            const MatrixArgument& matrix = *matrices_[m];
+            if (m > 0 || !engine_reads_upper_) {
+                matrix.require_finite();
+                continue;
+            }
+            std::optional<std::size_t> first = matrix.first_non_finite(MatrixArgument::Half::diagonal_and_below);
+            bool upper_read;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                settled_.wait(lock, [this] { return upper_ != Upper::pending; });
+                upper_read = upper_ == Upper::finite;
+            }
+            if (!upper_read) {
+                const auto above = matrix.first_non_finite(MatrixArgument::Half::above);
+                if (above && (!first || *above < *first)) first = above;
+            }
+            if (first) matrix.refuse(*first);
+        }
+    } catch (...) {
+        refused_ = std::current_exception();
+    }
 }
 
 void MatrixArgument::set_labels(py::handle labels) {

@@ -3,17 +3,19 @@
 // partition files, and numpy arrays of the results.
 #pragma once
 
+#include <condition_variable>
 #include <exception>
-#include <thread>
-
 #include <initializer_list>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include "phylo/series/threshold_batches.hpp"
 #include "phylo/types.hpp"
 
 namespace tarvix::python {
@@ -41,6 +43,12 @@ public:
     phylo::Labels labels_or_positions() const;
     // Fails with tarvix.InputError naming the first entry that is NaN or infinite.
     void require_finite() const;
+    // The same in two halves: the diagonal and the entries below it, and the
+    // entries above it. The first non-finite entry of a half (its place in
+    // row order), and the failure for an entry.
+    enum class Half { diagonal_and_below, above };
+    std::optional<std::size_t> first_non_finite(Half half) const;
+    [[noreturn]] void refuse(std::size_t entry) const;
 
 private:
     std::string what_;
@@ -51,9 +59,11 @@ private:
 
 // The finiteness check of the matrices of one call (check_finite=True, the
 // default): the command line's reader refuses NaN and infinities, so a call
-// with one fails as the command line would. The check reads the whole matrix
-// once (on 5000 taxa about a third of the time of the clustering series of
-// tarvix.optimise); check_finite=False skips it, and the engines then take
+// with one fails as the command line would. The check reads the matrix once
+// (on 5000 taxa about a third of the time of the clustering series of
+// tarvix.optimise), or only its diagonal and lower half where the series'
+// own first pass reads the upper half and finds it finite (see
+// engine_reads_upper below); check_finite=False skips it, and the engines then take
 // such values as the library defines them (a NaN distance never joins two
 // clusters; the graph engines refuse it with a range error).
 //
@@ -64,12 +74,23 @@ private:
 // interpreter lock.
 class FiniteCheck {
 public:
-    FiniteCheck(std::initializer_list<const MatrixArgument*> matrices, bool enabled);
+    // engine_reads_upper: the call's engine reads the first matrix's upper
+    // triangle itself (the threshold series of the matrix as given) and is
+    // handed upper_notice(), which it calls when that half is all finite;
+    // the check then reads only the diagonal and the entries below it, and
+    // the upper half only if the engine never tells (a NaN there, or a
+    // failure before the series).
+    FiniteCheck(std::initializer_list<const MatrixArgument*> matrices, bool enabled, bool engine_reads_upper = false);
     FiniteCheck(const FiniteCheck&) = delete;
     FiniteCheck& operator=(const FiniteCheck&) = delete;
     // A call that fails before run (a bad argument) waits for the check and
     // drops its result: such failures come first, as on the command line.
     ~FiniteCheck();
+
+    // For the engine: nothing unless the check waits for its word.
+    const phylo::series::UpperTriangleFinite* upper_notice() const noexcept {
+        return checker_.joinable() && engine_reads_upper_ ? &notice_ : nullptr;
+    }
 
     // Runs job, then waits for the check. The engines take non-finite
     // entries without harm, and a failed check wins over whatever the job
@@ -83,13 +104,23 @@ public:
         } catch (...) {
             failed = std::current_exception();
         }
-        if (checker_.joinable()) checker_.join();
+        finish();
         if (refused_) std::rethrow_exception(refused_);
         if (failed) std::rethrow_exception(failed);
     }
 
 private:
+    enum class Upper { pending, finite, job_over };
+    void check();
+    void settle(Upper upper);
+    void finish();
+
     std::vector<const MatrixArgument*> matrices_;
+    bool engine_reads_upper_;
+    std::mutex mutex_;
+    std::condition_variable settled_;
+    Upper upper_ = Upper::pending;
+    phylo::series::UpperTriangleFinite notice_;
     std::exception_ptr refused_;
     std::thread checker_;
 };

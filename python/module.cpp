@@ -231,7 +231,7 @@ py::object read_matrices(const std::string& path, const std::string& layout, boo
 py::object cluster(py::object distances, py::object labels, double minimum, std::optional<double> maximum,
                    double step, double fraction, bool preorder, bool shortest_paths, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
-    FiniteCheck check({&matrix}, check_finite);
+    FiniteCheck check({&matrix}, check_finite, !shortest_paths);
     matrix.set_labels(labels);
     Options options(maximum ? "-o" : "");
     const Context context(SeriesArguments{minimum, maximum, step, fraction, preorder, shortest_paths}
@@ -243,7 +243,7 @@ py::object cluster(py::object distances, py::object labels, double minimum, std:
         check.run([&] {
             check_threshold_memory(context.get(), matrix.size() / 2);
             const EngineMatrix engine(matrix, shortest_paths);
-            series = threshold_series(context.get(), engine.get(), true);
+            series = threshold_series(context.get(), engine.get(), true, check.upper_notice());
         });
     }
     return result_class("Series")(doubles(context.thresholds()), partitions_array(series, matrix.size()));
@@ -283,7 +283,7 @@ py::object optimise(py::object distances, py::object reference, py::object label
                     double step, double fraction, bool preorder, bool shortest_paths,
                     std::optional<double> index_variant, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
-    FiniteCheck check({&matrix}, check_finite);
+    FiniteCheck check({&matrix}, check_finite, !shortest_paths);
     matrix.set_labels(labels);
     Options options("-o");
     SeriesArguments{minimum, maximum, step, fraction, preorder, shortest_paths}.add_to(options);
@@ -303,7 +303,8 @@ py::object optimise(py::object distances, py::object reference, py::object label
             check_threshold_memory(context.get(), 1 + block.size() * blocks);
             table = phylo::RealData(context.rows());
             const EngineMatrix engine(matrix, shortest_paths);
-            const phylo::PartitionSet series = threshold_series(context.get(), engine.get(), true);
+            const phylo::PartitionSet series =
+                threshold_series(context.get(), engine.get(), true, check.upper_notice());
             if (variant) {
                 check_index_variant(*variant);
                 phylo::partitions::new_partition_similarities(series, references, table, *variant);
@@ -318,7 +319,7 @@ py::object optimise(py::object distances, py::object reference, py::object label
 py::object optimise_internal(py::object distances, double minimum, double maximum, double step, double fraction,
                              bool preorder, bool shortest_paths, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
-    FiniteCheck check({&matrix}, check_finite);
+    FiniteCheck check({&matrix}, check_finite, !shortest_paths);
     // -h takes no argument: the mode word stands alone.
     Options internal("");
     SeriesArguments{minimum, maximum, step, fraction, preorder, shortest_paths}.add_to(internal.flag("-h", true));
@@ -332,7 +333,8 @@ py::object optimise_internal(py::object distances, double minimum, double maximu
             table = phylo::RealData(context.rows());
             for (auto& row : table.rows) row.assign(2, 0.0);
             const EngineMatrix engine(matrix, shortest_paths);
-            const phylo::PartitionSet series = threshold_series(context.get(), engine.get(), false);
+            const phylo::PartitionSet series =
+                threshold_series(context.get(), engine.get(), false, check.upper_notice());
             for (std::size_t k = 0; k < series.size(); ++k)
                 table.rows[k][0] = phylo::partitions::number_of_groups(*series[k]);
             phylo::partitions::partitions_vs_distances(series, engine.get(), 1, table);
@@ -347,7 +349,7 @@ py::object optimise_two_matrix(py::object distances, py::object second, py::obje
     MatrixArgument matrix(distances, "distances");
     matrix.set_labels(labels);
     MatrixArgument other(second, "second");
-    FiniteCheck check({&matrix, &other}, check_finite);
+    FiniteCheck check({&matrix, &other}, check_finite, !shortest_paths);
     other.set_labels(second_labels);
     if (!matrix.labels() || !other.labels())
         bad_input("the two-matrix criterion matches objects by label: pass labels= and second_labels= "
@@ -366,7 +368,8 @@ py::object optimise_two_matrix(py::object distances, py::object second, py::obje
             check_threshold_memory(context.get(), table.size());
             similarities = phylo::RealData(context.rows());
             const EngineMatrix engine(matrix, shortest_paths);
-            const phylo::PartitionSet series = threshold_series(context.get(), engine.get(), false);
+            const phylo::PartitionSet series =
+                threshold_series(context.get(), engine.get(), false, check.upper_notice());
             phylo::partitions::partitions_vs_distances(series, *matrix.labels(), table,
                                                        std::span<const phylo::Squared>(&second_matrix, 1), similarities);
         });
@@ -431,7 +434,7 @@ py::object jackknife(py::object distances, py::object reference, py::object labe
 py::object cluster_qualities(py::object distances, py::object partitions, py::object labels, double threshold,
                              double fraction, bool preorder, bool shortest_paths, bool check_finite) {
     MatrixArgument matrix(distances, "distances");
-    FiniteCheck check({&matrix}, check_finite);
+    FiniteCheck check({&matrix}, check_finite, !shortest_paths && partitions.is_none());
     matrix.set_labels(labels);
     // Without partitions, the command line's default run: the clusters at the
     // threshold. With them, its -c run.
@@ -450,7 +453,7 @@ py::object cluster_qualities(py::object distances, py::object partitions, py::ob
         py::gil_scoped_release unlocked;
         check.run([&] {
             const EngineMatrix engine(matrix, shortest_paths);
-            if (!given) set = threshold_series(context.get(), engine.get(), true);
+            if (!given) set = threshold_series(context.get(), engine.get(), true, check.upper_notice());
             table = phylo::partitions::cluster_qualities(engine.get(), set, context.settings().minimum_threshold);
         });
     }

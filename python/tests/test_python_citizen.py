@@ -101,9 +101,13 @@ class Exceptions(unittest.TestCase):
     def test_nan_and_infinities_are_refused_before_or_taken_by_the_engines_without_harm(self):
         # Small and large matrices (the check runs beside the engine on the
         # large ones; 25 entries leave one beyond the check's blocks of 8);
-        # values in both triangles or in the lower one alone.
+        # values in both triangles, in the lower one alone, or in the upper
+        # one alone, which the series' own pass meets, and one in each half
+        # where the lower comes first in row order.
         for n, value, where, pattern in ((5, numpy.nan, (4, 4), 'a NaN at row 4, column 4'),
                                          (4, numpy.inf, (3, 0), 'an infinite value at row 3, column 0'),
+                                         (300, numpy.inf, (2, 9), 'an infinite value at row 2, column 9'),
+                                         (300, numpy.nan, ([5, 3], [7, 1]), 'a NaN at row 3, column 1'),
                                          (300, numpy.nan, ([5, 7], [7, 5]), 'a NaN at row 5, column 7'),
                                          (300, numpy.inf, (250, 3), 'an infinite value at row 250, column 3'),
                                          (300, -numpy.inf, ([0, 299], [299, 0]),
@@ -140,6 +144,14 @@ class Exceptions(unittest.TestCase):
         for _ in range(50):
             with self.assertRaisesRegex(tarvix.InputError, 'reference has 3 objects, the matrix 4'):
                 tarvix.optimise(nan, [0, 0, 1])
+        # A call that fails inside, before its series has read the matrix:
+        # the check reads the upper half itself then, and its refusal wins.
+        upper = D4.copy()
+        upper[1, 2] = numpy.inf
+        for matrix, pattern in ((upper, 'an infinite value at row 1, column 2'),
+                                (D4, 'thresholds need about .* GB of memory')):
+            with self.assertRaisesRegex(tarvix.Error, pattern):
+                tarvix.optimise(matrix, [0, 0, 1, 1], maximum=2e9, step=1)
 
     def test_a_failing_callback_stops_the_correction_with_its_exception(self):
         def fail(pass_number, conflicts):

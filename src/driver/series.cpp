@@ -28,12 +28,12 @@ phylo::graph::GraphObserver graph_writer(const RunContext& context) {
     return [&out = context.out](const phylo::BooleMatrix& graph) { phylo::io::print::put(out, graph); };
 }
 
-phylo::PartitionSet threshold_series(const RunContext& context, const phylo::RealMatrix& distances,
-                                     bool allow_cliques) {
+phylo::PartitionSet threshold_series(const RunContext& context, const phylo::RealMatrix& distances, bool allow_cliques,
+                                     const phylo::series::UpperTriangleFinite* upper_finite) {
     const Settings& s = context.settings;
     phylo::PartitionSet series(static_cast<std::size_t>(context.threshold_count) + 1);
     if (allow_cliques && s.fraction < 0.0)
-        phylo::series::qt_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step);
+        phylo::series::qt_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step, upper_finite);
     else {
         // The exact sort of all pairs, when the series needs it, may take
         // minutes on large matrices: a line tells how far it has come.
@@ -46,8 +46,8 @@ phylo::PartitionSet threshold_series(const RunContext& context, const phylo::Rea
                 line.show(done, total);
             };
         }
-        phylo::series::glc_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step,
-                                  s.fraction, progress ? &progress : nullptr);
+        phylo::series::glc_series(distances, s.row_sum_preordering, series, s.minimum_threshold, s.step, s.fraction,
+                                  progress ? &progress : nullptr, upper_finite);
     }
     return series;
 }

@@ -7,6 +7,7 @@
 
 #include "driver/report.hpp"
 #include "phylo/graph/builders.hpp"
+#include "phylo/series/threshold_batches.hpp"
 
 namespace tarvix {
 
@@ -19,8 +20,10 @@ void transform_if_asked(const RunContext& context, phylo::Squared& matrix);
 
 // The threshold series 0..N of the matrix: the fraction-of-links series, or
 // the clique series when allow_cliques is set and the fraction is negative.
-phylo::PartitionSet threshold_series(const RunContext& context, const phylo::RealMatrix& distances,
-                                     bool allow_cliques);
+// upper_finite, when given, may be told that the matrix's upper triangle
+// holds finite numbers only.
+phylo::PartitionSet threshold_series(const RunContext& context, const phylo::RealMatrix& distances, bool allow_cliques,
+                                     const phylo::series::UpperTriangleFinite* upper_finite = nullptr);
 
 // Bookkeeping of one table row besides its values: the row and label
 // objects, and the series entry of a threshold.

@@ -51,7 +51,8 @@ bool run_series(std::size_t n, const ThresholdBatches& batches, double fraction,
 }  // namespace
 
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
-                double fraction, OrderCheck check, TieReport& report, const SortProgress* progress) {
+                double fraction, OrderCheck check, TieReport& report, const SortProgress* progress,
+                const UpperTriangleFinite* upper_finite) {
     if (!(fraction >= 0.0 && fraction <= 1.0))
         throw RangeError("fraction of links " + real_image(fraction) + " outside 0 .. 1");
     std::fill(result.begin(), result.end(), nullptr);
@@ -66,17 +67,19 @@ void glc_series(const RealMatrix& distances, bool row_sum_preordering, Partition
     {
         const bool by_distance = fraction > 0.0;
         const std::optional<ThresholdBatches> consumed =
-            consumed_batches(distances, t, by_distance ? BatchOrder::by_distance : BatchOrder::any);
+            consumed_batches(distances, t, by_distance ? BatchOrder::by_distance : BatchOrder::any, upper_finite);
         if (consumed && run_series(n, *consumed, fraction, by_distance, check, report, result)) return;
     }
     report.exact_order = true;
-    run_series(n, batches_in_exact_order(distances, row_sum_preordering, t, progress), fraction, false, check, report, result);
+    run_series(n, batches_in_exact_order(distances, row_sum_preordering, t, progress), fraction, false, check, report,
+               result);
 }
 
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
-                double fraction, const SortProgress* progress) {
+                double fraction, const SortProgress* progress, const UpperTriangleFinite* upper_finite) {
     TieReport report;
-    glc_series(distances, row_sum_preordering, result, start, step, fraction, order_free, report, progress);
+    glc_series(distances, row_sum_preordering, result, start, step, fraction, order_free, report, progress,
+               upper_finite);
 }
 
 }  // namespace phylo::series

@@ -5,6 +5,7 @@
 
 #include "phylo/heap_sort.hpp"
 #include "phylo/series/link_clusters.hpp"
+#include "phylo/series/threshold_batches.hpp"
 #include "phylo/types.hpp"
 
 namespace phylo::series {
@@ -19,9 +20,11 @@ namespace phylo::series {
 // shares its predecessor's partition. Throws RangeError for a fraction
 // outside 0 .. 1 and for thresholds outside 0 .. the largest double.
 // progress, when given, hears how far the exact sort of the pair list has
-// come, if the series needs it.
+// come, if the series needs it; upper_finite, when given, may be told that
+// the upper triangle holds finite numbers only.
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
-                double fraction, const SortProgress* progress = nullptr);
+                double fraction, const SortProgress* progress = nullptr,
+                const UpperTriangleFinite* upper_finite = nullptr);
 
 // How a call settled the runs of equal distances among the consumed pairs,
 // for tests and benchmarks.
@@ -34,6 +37,7 @@ struct TieReport {
 // The same with the order check to apply (the series use order_free; tests
 // plant weaker ones to prove that the comparison catches them) and a report.
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
-                double fraction, OrderCheck check, TieReport& report, const SortProgress* progress = nullptr);
+                double fraction, OrderCheck check, TieReport& report, const SortProgress* progress = nullptr,
+                const UpperTriangleFinite* upper_finite = nullptr);
 
 }  // namespace phylo::series

@@ -117,15 +117,15 @@ Partition do_qt(const BooleMatrix& graph) {
     return cliques(rows);
 }
 
-void qt_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start,
-               double step) {
+void qt_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
+               const UpperTriangleFinite* upper_finite) {
     std::fill(result.begin(), result.end(), nullptr);
     const std::vector<double> t = thresholds(start, step, result.size());
     if (result.empty()) return;
     const std::size_t n = distances.size();
 
     // The graph depends on which pairs are consumed, never on their order.
-    std::optional<ThresholdBatches> batches = consumed_batches(distances, t, BatchOrder::any);
+    std::optional<ThresholdBatches> batches = consumed_batches(distances, t, BatchOrder::any, upper_finite);
     if (!batches) batches = batches_in_exact_order(distances, row_sum_preordering, t);
 
     BitRows graph(n);

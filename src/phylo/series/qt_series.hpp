@@ -1,6 +1,7 @@
 // Clustering into cliques of the threshold graph along a series of thresholds.
 #pragma once
 
+#include "phylo/series/threshold_batches.hpp"
 #include "phylo/types.hpp"
 
 namespace phylo::series {
@@ -10,8 +11,10 @@ namespace phylo::series {
 // t(k) and stores do_qt of that graph in result. An element shares its
 // predecessor's partition where no pair joined or the groups did not change.
 // Throws RangeError for thresholds outside 0 .. the largest double.
-void qt_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start,
-               double step);
+// upper_finite, when given, may be told that the upper triangle holds finite
+// numbers only.
+void qt_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
+               const UpperTriangleFinite* upper_finite = nullptr);
 
 // Partitions the objects into cliques of graph, a threshold graph (symmetric,
 // every object joined to itself). Repeatedly the object with the most twins

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numeric>
 
 #include "phylo/series/pair_list.hpp"
@@ -24,9 +25,7 @@ void sort_by_distance(PairwiseDistances& pairs) {
         std::sort(pairs.begin(), pairs.end(), closer);
         return;
     }
-    const auto bucket_of = [&](double d) {
-        return std::min(buckets - 1, static_cast<std::size_t>((d - lo) * scale));
-    };
+    const auto bucket_of = [&](double d) { return std::min(buckets - 1, static_cast<std::size_t>((d - lo) * scale)); };
     std::vector<std::size_t> start(buckets + 1, 0);
     for (const PairwiseDistance& pair : pairs) ++start[bucket_of(pair.distance) + 1];
     std::partial_sum(start.begin(), start.end(), start.begin());
@@ -84,25 +83,32 @@ ThresholdBatches batches_in_exact_order(const RealMatrix& distances, bool row_su
     // its head up to the largest threshold; only that head is decoded.
     if (!t.empty()) {
         const double limit = *std::max_element(t.begin(), t.end());
-        if (std::optional<PairwiseDistances> head = sorted_pairs_within(distances, row_sum_preordering, limit, progress))
+        if (std::optional<PairwiseDistances> head =
+                sorted_pairs_within(distances, row_sum_preordering, limit, progress))
             return batches_in_list_order(std::move(*head), t);
     }
     return batches_in_list_order(squared_to_pairwise(distances, row_sum_preordering, progress), t);
 }
 
 std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, const std::vector<double>& t,
-                                                 BatchOrder order) {
+                                                 BatchOrder order, const UpperTriangleFinite* upper_finite) {
     if (t.empty()) return ThresholdBatches{{}, {0}};
     const std::size_t n = distances.size();
     const double limit = *std::max_element(t.begin(), t.end());
     std::size_t count = 0;
+    bool infinite = false;
     for (std::size_t i = 0; i < n; ++i) {
         const double* row = distances.row(i);
         for (std::size_t j = i + 1; j < n; ++j) {
-            if (std::isnan(row[j])) return std::nullopt;
+            // One test for the rare case: NaN and the infinities fail it.
+            if (!(std::fabs(row[j]) <= std::numeric_limits<double>::max())) {
+                if (std::isnan(row[j])) return std::nullopt;
+                infinite = true;
+            }
             count += row[j] <= limit;
         }
     }
+    if (upper_finite && !infinite) (*upper_finite)();
     PairwiseDistances pairs;
     pairs.reserve(count);
     for (std::size_t i = 0; i < n; ++i) {

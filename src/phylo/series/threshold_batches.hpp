@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -14,7 +15,7 @@
 namespace phylo::series {
 
 struct ThresholdBatches {
-    PairwiseDistances pairs;        // every consumed pair, in consumption order
+    PairwiseDistances pairs;         // every consumed pair, in consumption order
     std::vector<std::size_t> begin;  // batch k is pairs[begin[k] .. begin[k + 1])
 
     std::size_t size() const noexcept { return begin.size() - 1; }
@@ -35,11 +36,17 @@ enum class BatchOrder {
     any,          // no particular order within a batch
 };
 
+// Called once the whole upper triangle has been read and found to hold
+// finite numbers only, so that a caller that checks the matrix for NaN and
+// infinities (the Python module) need not read that half a second time.
+using UpperTriangleFinite = std::function<void()>;
+
 // The same batches taken from the upper triangle alone: the pairs within the
 // largest threshold, each in the batch of the first threshold that reaches
 // it. Nothing when an upper-triangle distance is NaN, which breaks the order
-// of the sorted list.
+// of the sorted list. upper_finite, when given, is called if every distance
+// of the upper triangle is finite.
 std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, const std::vector<double>& t,
-                                                 BatchOrder order);
+                                                 BatchOrder order, const UpperTriangleFinite* upper_finite = nullptr);
 
 }  // namespace phylo::series
