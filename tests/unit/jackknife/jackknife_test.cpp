@@ -1,23 +1,20 @@
 // The taxon jackknife: kept counts, the random choice of kept objects, the
 // reduction of reference partitions, replicate rows worked out by hand, and
-// reproducibility over seeds and thread counts.
+// reproducibility over seeds and thread counts (the rows against the whole
+// submatrix on one and several threads).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <iostream>
 #include <limits>
 #include <random>
 
-#include "driver/report_modes.hpp"
 #include "phylo/errors.hpp"
-#include "phylo/heap_sort.hpp"
 #include "phylo/jackknife/jackknife.hpp"
 #include "phylo/partitions/similarity.hpp"
 #include "phylo/partitions/statistics.hpp"
 #include "phylo/series/glc_series.hpp"
 #include "phylo/thresholds.hpp"
+#include "test_support.hpp"
 
 #ifdef _OPENMP
 #include <omp.h>
@@ -34,6 +31,7 @@ using phylo::jackknife::reduce;
 using phylo::jackknife::taxon_jackknife;
 using phylo::jackknife::TaxonSampler;
 using Kept = std::vector<std::int32_t>;
+using tarvix_test::from_upper;
 
 const double one_over_e = 0.36787944117144233;
 
@@ -99,34 +97,15 @@ TEST(TaxonSampler, AKeyIsTheOutputShiftedRightByEightTimesTwoToTheMinus24AsAFloa
     std::mt19937 generator(1697909u);
     std::vector<std::uint32_t> outputs(6);
     for (std::uint32_t& u : outputs) u = generator();
-    struct Keyed {
-        float key;
-        std::int32_t object;
-    };
-    auto kept_with = [&](int shift) {
-        std::vector<Keyed> keys;
-        for (std::int32_t o = 0; o < 6; ++o) keys.push_back({static_cast<float>(outputs[o] >> shift) * 0x1p-24f, o});
-        phylo::heap_sort(keys.data(), keys.size(), [](const Keyed& k) { return k.key; });
-        Kept kept;
-        for (std::size_t p = 0; p < 4; ++p) kept.push_back(keys[p].object);
-        std::sort(kept.begin(), kept.end());
-        return kept;
-    };
     // The outputs give the keys 0.4757, 0.5730500, 0.8979, 0.0565, 0.5730499
     // and 0.2895: sorted 3, 5, 0, 4, 1, 2. Outputs 1 and 4 (0x92b36733 and
     // 0x92b36684) agree above bit 8 but not in it: one more bit shifted out
-    // would tie objects 1 and 4, and the heap sort would keep 1 instead of 4.
+    // would tie objects 1 and 4, and the heap sort of the six keys (3, 5, 0
+    // and the tie 1, 4 first) would keep 1 instead of 4: 0, 1, 3, 5.
     ASSERT_EQ(outputs[1] >> 9, outputs[4] >> 9);
     ASSERT_NE(outputs[1] >> 8, outputs[4] >> 8);
-    ASSERT_EQ(kept_with(8), (Kept{0, 3, 4, 5}));
-    ASSERT_EQ(kept_with(9), (Kept{0, 1, 3, 5}));
     TaxonSampler sampler(6, 1697909);
-    EXPECT_EQ(sampler.next(4), kept_with(8));
-}
-
-TEST(TaxonSampler, KeepsEveryObjectWhenNothingIsDeleted) {
-    TaxonSampler sampler(5, 7);
-    for (int r = 0; r < 3; ++r) EXPECT_EQ(sampler.next(5), (Kept{0, 1, 2, 3, 4}));
+    EXPECT_EQ(sampler.next(4), (Kept{0, 3, 4, 5}));
 }
 
 // ---------------------------------------------------------------------------
@@ -134,15 +113,9 @@ TEST(TaxonSampler, KeepsEveryObjectWhenNothingIsDeleted) {
 
 // A(0) and B(1) at 0.1, C(2) and D(3) at 0.2, all else 0.5; reference
 // {A, B}, {C, D}; thresholds 0, 0.1, 0.2.
-RealMatrix two_pairs() {
-    RealMatrix d(4, 0.5);
-    for (std::size_t i = 0; i < 4; ++i) d(i, i) = 0.0;
-    d(0, 1) = d(1, 0) = 0.1;
-    d(2, 3) = d(3, 2) = 0.2;
-    return d;
-}
+RealMatrix two_pairs() { return from_upper(4, {0.1, 0.5, 0.5, 0.5, 0.5, 0.2}); }
 
-PartitionSet pair_reference() { return {std::make_shared<const Partition>(Partition{0, 0, 1, 1})}; }
+PartitionSet pair_reference() { return tarvix_test::make_set({{0, 0, 1, 1}}); }
 
 RealData run(const RealMatrix& d, const PartitionSet& references, std::int32_t seed, std::size_t replicates,
              double deletion, double fraction = 0.0, double maximum = 0.2) {
@@ -185,39 +158,11 @@ TEST(TaxonJackknife, RowsFollowTheDrawnObjects) {
     EXPECT_EQ(table.rows[1], expected_row(3.0, (0.1 - 0.0) * 0.5 + 0.0, 0.2));
 }
 
-// Forty objects on a line with uneven gaps, in groups of five.
-RealMatrix line_of_forty() {
-    const std::size_t n = 40;
-    RealMatrix d(n);
-    std::vector<double> x(n);
-    for (std::size_t i = 0; i < n; ++i) x[i] = static_cast<double>(i * 37 % 101) / 100.0;
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t k = 0; k < n; ++k) d(i, k) = std::round(std::fabs(x[i] - x[k]) * 100.0) / 100.0;
-    return d;
-}
-
-PartitionSet groups_of_five(std::size_t n) {
-    Partition p(n);
-    for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<phylo::GroupNumber>(i / 5);
-    auto shared = std::make_shared<const Partition>(p);
-    return {shared, shared};
-}
-
-TEST(TaxonJackknife, SameSeedGivesSameTableAndOtherSeedsOtherTables) {
-    const RealMatrix d = line_of_forty();
-    const PartitionSet references = groups_of_five(40);
-    const RealData first = run(d, references, 99, 20, one_over_e, 0.5);
-    EXPECT_EQ(first.rows, run(d, references, 99, 20, one_over_e, 0.5).rows);
-    EXPECT_NE(first.rows, run(d, references, 100, 20, one_over_e, 0.5).rows);
-    EXPECT_NE(first.rows, run(d, references, -99, 20, one_over_e, 0.5).rows);
-}
-
 TEST(TaxonJackknife, StopsOnArgumentsOutOfRange) {
     const RealMatrix d = two_pairs();
-    EXPECT_THROW(run(d, pair_reference(), 1, 2, 1.0), phylo::RangeError);        // keeps nothing
-    EXPECT_THROW(run(d, pair_reference(), 1, 2, -0.5), phylo::RangeError);       // deletion fraction
-    EXPECT_THROW(run(d, pair_reference(), 1, 2, 0.0, -0.5), phylo::RangeError);  // fraction of links
-    EXPECT_THROW(run(d, pair_reference(), 1, 2, 0.0, 1.5), phylo::RangeError);
+    // Keeping nothing and a negative fraction of links: the end-to-end cases
+    // fails_when_jackknife_keeps_no_object and fails_on_negative_fraction_in_jackknife.
+    EXPECT_THROW(run(d, pair_reference(), 1, 2, 0.0, 1.5), phylo::RangeError);         // fraction of links
     EXPECT_THROW(run(d, pair_reference(), 1, 2, 0.0, 0.0, 1e300), phylo::RangeError);  // beyond 32 bits
     RealData table(1);
     EXPECT_THROW(taxon_jackknife(d, false, pair_reference(), 1, table, 0.5, 0.1, 0.2, 0.0, 0.0), phylo::RangeError);
@@ -237,7 +182,8 @@ TEST(TaxonJackknife, ReportsEveryFinishedReplicate) {
 }
 
 // Thirty objects, distances in steps of 0.05 (many ties), the lower triangle
-// and the diagonal unlike the upper triangle.
+// and the diagonal unlike the upper triangle; the reference puts object i in
+// group i mod 4.
 RealMatrix lopsided_thirty() {
     const std::size_t n = 30;
     std::mt19937 random(2718);
@@ -245,6 +191,12 @@ RealMatrix lopsided_thirty() {
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t k = 0; k < n; ++k) d(i, k) = static_cast<double>(random() % 7) * 0.05;
     return d;
+}
+
+Partition mod_four() {
+    Partition reference(30);
+    for (std::size_t i = 0; i < 30; ++i) reference[i] = static_cast<phylo::GroupNumber>(i % 4);
+    return reference;
 }
 
 // A replicate's row the plain way: the whole submatrix of the kept objects,
@@ -263,82 +215,47 @@ std::vector<double> plain_row(const RealMatrix& d, bool preordering, const Parti
     return phylo::partitions::best(table.rows, thresholds, true);
 }
 
-TEST(TaxonJackknife, ReplicatesGiveWhatTheWholeSubmatrixGives) {
+TEST(TaxonJackknife, ReplicatesGiveWhatTheWholeSubmatrixGivesOnAnyNumberOfThreads) {
     // Without row-sum pre-ordering a replicate copies only the upper triangle
     // (all the clustering reads); with it, whole rows, whose sums decide the
     // order of equal distances. Either way every row must be the one the
-    // whole submatrix gives, here on a matrix whose lower triangle differs.
+    // whole submatrix gives, here on a matrix whose lower triangle differs,
+    // for the objects the sampler draws in replicate order, however many
+    // threads run the replicates (and finish them out of order).
     const RealMatrix d = lopsided_thirty();
-    Partition reference(30);
-    for (std::size_t i = 0; i < 30; ++i) reference[i] = static_cast<phylo::GroupNumber>(i % 4);
+    const Partition reference = mod_four();
     const PartitionSet references{std::make_shared<const Partition>(reference)};
-    for (const bool preordering : {false, true}) {
-        for (const double fraction : {0.0, 0.5}) {
-            RealData table(12);
-            taxon_jackknife(d, preordering, references, 31, table, 0.0, 0.05, 0.2, fraction, one_over_e);
-            TaxonSampler sampler(30, 31);
-            for (std::size_t r = 0; r < table.size(); ++r)
-                EXPECT_EQ(table.rows[r], plain_row(d, preordering, reference, sampler.next(19), fraction))
-                    << "replicate " << r << (preordering ? " with" : " without") << " pre-ordering, F " << fraction;
-        }
-    }
-}
-
-// ---------------------------------------------------------------------------
-// The same results on any number of threads
-
 #ifdef _OPENMP
-// Runs body with the given number of threads, restoring the previous count.
-template <class Body>
-auto with_threads(int threads, Body body) {
-    const int before = omp_get_max_threads();
-    omp_set_num_threads(threads);
-    auto result = body();
-    omp_set_num_threads(before);
-    return result;
-}
-
-// The report as printed, from a matrix given as text.
-std::string report_text(bool verbose, int threads) {
-    tarvix::Settings settings;
-    settings.mode = tarvix::RunMode::jackknife;
-    settings.verbose = verbose;
-    settings.replicates = 25;
-    settings.maximum_threshold = 0.5;
-    settings.step = 0.1;
-    settings.fraction = 0.5;
-    phylo::io::Output out;
-    std::string text = "12\n";
-    for (int i = 0; i < 12; ++i) {
-        text += 'T';
-        text += std::to_string(i);
-        for (int k = 0; k < 12; ++k) {
-            text += ' ';
-            text += std::to_string(std::abs(i * i % 7 - k * k % 7) / 10.0);
-        }
-        text += "\n";
-    }
-    phylo::GroupNameTable reference(2);
-    for (int i = 0; i < 12; ++i) {
-        reference[0].push_back(std::string(1, 'T') += std::to_string(i));
-        reference[1].push_back(std::to_string(i * i % 7 / 3));
-    }
-    tarvix::RunContext context{settings, 5, reference, std::nullopt, out, std::cerr};
-    return with_threads(threads, [&] {
-        const auto report = tarvix::make_jackknife(context);
-        const auto input = phylo::io::TextInput::from_text(text);
-        report->run_one(*input);
-        return out.captured();
-    });
-}
-
-TEST(JackknifeReport, PrintsTheSameOnAnyNumberOfThreads) {
-    for (const bool verbose : {true, false}) {
-        const std::string one = report_text(verbose, 1);
-        EXPECT_EQ(one, report_text(verbose, 2));
-        EXPECT_EQ(one, report_text(verbose, 8));
-    }
-}
+    const int threads_before = omp_get_max_threads();
 #endif
+    for (const int threads : {1, 2, 8}) {
+#ifdef _OPENMP
+        omp_set_num_threads(threads);
+#endif
+        for (const bool preordering : {false, true}) {
+            for (const double fraction : {0.0, 0.5}) {
+                RealData table(12);
+                taxon_jackknife(d, preordering, references, 31, table, 0.0, 0.05, 0.2, fraction, one_over_e);
+                TaxonSampler sampler(30, 31);
+                for (std::size_t r = 0; r < table.size(); ++r)
+                    EXPECT_EQ(table.rows[r], plain_row(d, preordering, reference, sampler.next(19), fraction))
+                        << "replicate " << r << (preordering ? " with" : " without") << " pre-ordering, F " << fraction
+                        << ", " << threads << " threads";
+            }
+        }
+    }
+#ifdef _OPENMP
+    omp_set_num_threads(threads_before);
+#endif
+}
+
+TEST(TaxonJackknife, OtherSeedsGiveOtherTables) {
+    // The seed is taken as an unsigned 32-bit value: -99 is not 99.
+    const RealMatrix d = lopsided_thirty();
+    const PartitionSet references = tarvix_test::make_set({mod_four()});
+    const RealData first = run(d, references, 99, 20, one_over_e, 0.5);
+    EXPECT_NE(first.rows, run(d, references, 100, 20, one_over_e, 0.5).rows);
+    EXPECT_NE(first.rows, run(d, references, -99, 20, one_over_e, 0.5).rows);
+}
 
 }  // namespace

@@ -75,10 +75,8 @@ TEST(ClusterQualities, ReadsTheUpperTriangleOnly) {
 }
 
 TEST(ClusterQualities, RefusesBadPartitionsAndDistances) {
-    EXPECT_EQ(failure_of<phylo::SizeError>([] {
-                  phylo::partitions::cluster_qualities(five, Partition{0, 0, 1}, 0.0);
-              }),
-              "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:1125");
+    const auto too_short = [] { phylo::partitions::cluster_qualities(five, Partition{0, 0, 1}, 0.0); };
+    EXPECT_EQ(failure_of<phylo::SizeError>(too_short), "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:1125");
     EXPECT_THROW(phylo::partitions::cluster_qualities(five, Partition{0, 0, 2, 2, 2}, 0.0), phylo::RangeError);
     EXPECT_THROW(phylo::partitions::cluster_qualities(five, Partition{0, 0, 1, 1, 5}, 0.0), phylo::IndexError);
     EXPECT_THROW(phylo::partitions::cluster_qualities(five, Partition{0, 0, 1, 1, -1}, 0.0), phylo::IndexError);
@@ -107,14 +105,11 @@ TEST(ClusterQualitiesTable, SevenValuesPerPartitionForEveryObject) {
 }
 
 TEST(ClusterQualitiesTable, RefusesUnalignedSetsAndNegativeThresholds) {
-    EXPECT_EQ(failure_of<phylo::SizeError>([] {
-                  phylo::partitions::cluster_qualities(five, make_set({{0, 0, 0, 0, 0}, {0, 0}}), 0.0);
-              }),
-              "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:1249");
-    EXPECT_EQ(failure_of<phylo::SizeError>([] {
-                  phylo::partitions::cluster_qualities(five, make_set({{0, 0}}), 0.0);
-              }),
-              "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:1125");
+    auto failure = [](const PartitionSet& set) {
+        return failure_of<phylo::SizeError>([&] { phylo::partitions::cluster_qualities(five, set, 0.0); });
+    };
+    EXPECT_EQ(failure(make_set({{0, 0, 0, 0, 0}, {0, 0}})), "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:1249");
+    EXPECT_EQ(failure(make_set({{0, 0}})), "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:1125");
     EXPECT_THROW(phylo::partitions::cluster_qualities(five, make_set({{0, 0, 0, 0, 0}}), -0.01), phylo::RangeError);
     EXPECT_THROW(phylo::partitions::cluster_qualities(five, PartitionSet{}, 0.0), phylo::IndexError);
 }
@@ -144,10 +139,8 @@ TEST(PartitionVsDistance, ReadsTheUpperTriangleAndChecksTheSize) {
     const RealMatrix lopsided = matrix({{0, 1, 2}, {9, 0, 3}, {9, 9, 0}});
     // Total 1 + 4 + 9 = 14, within 1, (13 / 1) * (1 / 1).
     EXPECT_DOUBLE_EQ(phylo::partitions::partition_vs_distance(Partition{0, 0, 1}, lopsided), 13.0);
-    EXPECT_EQ(failure_of<phylo::SizeError>([&] {
-                  phylo::partitions::partition_vs_distance(Partition{0, 1}, lopsided);
-              }),
-              "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:915");
+    const auto too_short = [&] { phylo::partitions::partition_vs_distance(Partition{0, 1}, lopsided); };
+    EXPECT_EQ(failure_of<phylo::SizeError>(too_short), "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:915");
 }
 
 TEST(PartitionsVsDistances, WritesOneColumnOfEveryRow) {

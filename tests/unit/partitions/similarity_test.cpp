@@ -80,10 +80,8 @@ TEST(PartitionsMeasures, ACellHoldingEveryObjectCountsAsCertain) {
 }
 
 TEST(PartitionsMeasures, RejectsDifferentLengthsAndNumbersOutsideTheGroups) {
-    EXPECT_EQ(failure_of<SizeError>([] {
-                  partitions_measures({0, 0}, {0, 0, 0}, 1, 1);
-              }),
-              "PHYLO.COUNT_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:454");
+    const auto lengths = [] { partitions_measures({0, 0}, {0, 0, 0}, 1, 1); };
+    EXPECT_EQ(failure_of<SizeError>(lengths), "PHYLO.COUNT_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:454");
     EXPECT_THROW(partitions_measures({0, 2}, {0, 0}, 2, 1), IndexError);
     EXPECT_THROW(partitions_measures({0, 1}, {0, -1}, 2, 1), IndexError);
 }
@@ -164,10 +162,8 @@ TEST(PartitionSimilarities, ExtremePartitions) {
     EXPECT_EQ(table.rows[1][0], 5.0);
     // The same shape in another object gives the same values, NaN included.
     ASSERT_EQ(table.rows[2].size(), table.rows[0].size());
-    for (std::size_t k = 0; k < table.rows[0].size(); ++k) {
-        EXPECT_TRUE(table.rows[2][k] == table.rows[0][k] ||
-                    (std::isnan(table.rows[2][k]) && std::isnan(table.rows[0][k])));
-    }
+    for (std::size_t k = 0; k < table.rows[0].size(); ++k)
+        EXPECT_TRUE(tarvix_test::same_bits(table.rows[2][k], table.rows[0][k])) << k;
 }
 
 TEST(PartitionSimilarities, SharedInformationOfOneGroupOf49IsInfinite) {
@@ -214,10 +210,8 @@ TEST(PartitionSimilarities, RejectsShapesBeforeTouchingTheTable) {
     expect_548(five, {part({0, 0, 1, 1, 1}), part({0})});
     expect_548(five, {part({0, 1, 2, 3})});
     expect_548({part({})}, {part({})});
-    EXPECT_EQ(failure_of<SizeError>([&] {
-                  partition_similarities({five[0], five[0]}, five, table);
-              }),
-              "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:550");
+    const auto two_rows = [&] { partition_similarities({five[0], five[0]}, five, table); };
+    EXPECT_EQ(failure_of<SizeError>(two_rows), "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:550");
     EXPECT_THROW(partition_similarities({}, five, table), IndexError);
     EXPECT_THROW(partition_similarities({nullptr}, five, table), IndexError);
     EXPECT_EQ(table.rows[0], std::vector<double>{42.0});
@@ -330,18 +324,14 @@ TEST(NewPartitionSimilarities, WeightedCountsBeyond64BitsStopTheRun) {
 
 TEST(NewPartitionSimilarities, RejectsShapes) {
     const PartitionSet three = {part({0, 0, 1})};
-    RealData table(1);
-    EXPECT_EQ(failure_of<SizeError>([&] {
-                  new_partition_similarities({part({0, 0, 1}), part({0})}, three, table, 1.0);
-              }),
+    RealData table(1), two(2);
+    auto failure = [&](const PartitionSet& tested, const PartitionSet& references, RealData& rows) {
+        return failure_of<SizeError>([&] { new_partition_similarities(tested, references, rows, 1.0); });
+    };
+    EXPECT_EQ(failure({part({0, 0, 1}), part({0})}, three, table),
               "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:811");
-    EXPECT_EQ(failure_of<SizeError>([&] {
-                  new_partition_similarities(three, {part({0, 1})}, table, 1.0);
-              }),
-              "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:811");
-    RealData two(2);
-    EXPECT_EQ(failure_of<SizeError>([&] { new_partition_similarities(three, three, two, 1.0); }),
-              "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:813");
+    EXPECT_EQ(failure(three, {part({0, 1})}, table), "PHYLO.REFNO_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:811");
+    EXPECT_EQ(failure(three, three, two), "PHYLO.REAL_CHARS.BASIC.SIZE_ERROR: phylo-taxonomy:813");
     EXPECT_THROW(new_partition_similarities({part({})}, {part({})}, table, 1.0), IndexError);
 }
 
