@@ -107,6 +107,7 @@ class Exceptions(unittest.TestCase):
         for n, value, where, pattern in ((5, numpy.nan, (4, 4), 'a NaN at row 4, column 4'),
                                          (4, numpy.inf, (3, 0), 'an infinite value at row 3, column 0'),
                                          (300, numpy.inf, (2, 9), 'an infinite value at row 2, column 9'),
+                                         (300, -numpy.inf, (4, 8), 'an infinite value at row 4, column 8'),
                                          (300, numpy.nan, ([5, 3], [7, 1]), 'a NaN at row 3, column 1'),
                                          (300, numpy.nan, ([5, 7], [7, 5]), 'a NaN at row 5, column 7'),
                                          (300, numpy.inf, (250, 3), 'an infinite value at row 250, column 3'),

@@ -95,20 +95,21 @@ std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, co
     if (t.empty()) return ThresholdBatches{{}, {0}};
     const std::size_t n = distances.size();
     const double limit = *std::max_element(t.begin(), t.end());
+    // The first pass counts the pairs within the limit and meets every NaN
+    // and +infinity with one test, as cheap as a test for NaN alone; a
+    // -infinity is within the limit and shows among the pairs taken.
     std::size_t count = 0;
     bool infinite = false;
     for (std::size_t i = 0; i < n; ++i) {
         const double* row = distances.row(i);
         for (std::size_t j = i + 1; j < n; ++j) {
-            // One test for the rare case: NaN and the infinities fail it.
-            if (!(std::fabs(row[j]) <= std::numeric_limits<double>::max())) {
+            if (!(row[j] <= std::numeric_limits<double>::max())) {
                 if (std::isnan(row[j])) return std::nullopt;
                 infinite = true;
             }
             count += row[j] <= limit;
         }
     }
-    if (upper_finite && !infinite) (*upper_finite)();
     PairwiseDistances pairs;
     pairs.reserve(count);
     for (std::size_t i = 0; i < n; ++i) {
@@ -116,6 +117,9 @@ std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, co
         for (std::size_t j = i + 1; j < n; ++j)
             if (row[j] <= limit) pairs.push_back({row[j], static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)});
     }
+    if (upper_finite && !infinite &&
+        std::none_of(pairs.begin(), pairs.end(), [](const PairwiseDistance& p) { return std::isinf(p.distance); }))
+        (*upper_finite)();
     if (order == BatchOrder::any) return grouped_by_threshold(std::move(pairs), t);
     sort_by_distance(pairs);
     std::vector<std::size_t> begin = stops(pairs, t);
