@@ -11,8 +11,9 @@
 # Each round runs the three in turn in fresh processes; each process times
 # its job in-process around the call (the matrix is loaded before the clock
 # starts). Prints the medians and the medians of the per-round ratios.
-# Needs a build with the module (pybind11-dev, python3-numpy) and Debian's
-# python3-scipy and python3-sklearn. Run it alone: it takes the benchmark lock.
+# Needs a build with the module (-DTARVIX_PYTHON=AUTO with pybind11-dev and
+# python3-numpy) and Debian's python3-scipy and python3-sklearn. Run it
+# alone: it takes the benchmark lock.
 source "$(dirname "$0")/common.sh"
 exec 9>/tmp/tarvix-bench.lock
 flock 9
