@@ -153,32 +153,30 @@ TEST(Help, ShowsTheDefaultsTheScanGives) {
         const std::vector<std::string> fields = columns(help_line(help, option));
         return fields.size() >= 3 ? fields[2] : std::string("(missing)");
     };
-    EXPECT_EQ(shown("-i REAL"), "0");
-    EXPECT_EQ(s.minimum_threshold, 0.0);
-    EXPECT_EQ(shown("-a REAL"), "0");
-    EXPECT_EQ(s.maximum_threshold, 0.0);
-    EXPECT_EQ(shown("-s REAL"), "0.01");
-    EXPECT_EQ(s.step, 0.01);
-    EXPECT_EQ(shown("-f REAL"), "0");
-    EXPECT_EQ(s.fraction, 0.0);
-    EXPECT_EQ(shown("-k REAL"), "1/e=0.368");
-    EXPECT_EQ(s.deletion_fraction, 0.36787944117144233);
-    EXPECT_EQ(shown("-n INT"), "100");
-    EXPECT_EQ(s.replicates, 100);
-    EXPECT_EQ(shown("-w INT"), "12051973");
-    EXPECT_EQ(s.seed, 12051973);
-    EXPECT_EQ(shown("-b INT"), "2");
-    EXPECT_EQ(s.graph_kind, phylo::graph::GraphType::RNG);
-    EXPECT_EQ(shown("-z INT"), "0");
-    EXPECT_EQ(s.trimming, phylo::graph::TrimmingType::NONE);
-    EXPECT_EQ(shown("-u INT"), "1");
-    EXPECT_TRUE(s.long_edges);
-    EXPECT_EQ(shown("-m INT"), "2");
-    EXPECT_EQ(s.merging, phylo::graph::MergingType::NONE);
-    EXPECT_EQ(shown("-1 REAL"), "unset");
-    EXPECT_FALSE(s.index_variant.has_value());
-    EXPECT_EQ(shown("-x"), "on");
-    EXPECT_EQ(s.format, phylo::io::read::DistInputFormat::EXTENDED_PHYLIP);
+    // Each option's shown default beside the scan's value for it.
+    const struct {
+        const char* row;
+        const char* shown;
+        bool scanned;
+    } defaults[] = {
+        {"-i REAL", "0", s.minimum_threshold == 0.0},
+        {"-a REAL", "0", s.maximum_threshold == 0.0},
+        {"-s REAL", "0.01", s.step == 0.01},
+        {"-f REAL", "0", s.fraction == 0.0},
+        {"-k REAL", "1/e=0.368", s.deletion_fraction == 0.36787944117144233},
+        {"-n INT", "100", s.replicates == 100},
+        {"-w INT", "12051973", s.seed == 12051973},
+        {"-b INT", "2", s.graph_kind == phylo::graph::GraphType::RNG},
+        {"-z INT", "0", s.trimming == phylo::graph::TrimmingType::NONE},
+        {"-u INT", "1", s.long_edges},
+        {"-m INT", "2", s.merging == phylo::graph::MergingType::NONE},
+        {"-1 REAL", "unset", !s.index_variant.has_value()},
+        {"-x", "on", s.format == phylo::io::read::DistInputFormat::EXTENDED_PHYLIP},
+    };
+    for (const auto& d : defaults) {
+        EXPECT_EQ(shown(d.row), d.shown) << d.row;
+        EXPECT_TRUE(d.scanned) << d.row;
+    }
     for (const char* flag : {"-q", "-y", "-p", "-t", "-v"}) EXPECT_EQ(shown(flag), "off") << flag;
     EXPECT_FALSE(s.row_sum_preordering || s.shortest_paths || s.verbose);
 }
