@@ -91,31 +91,62 @@ ThresholdBatches batches_in_exact_order(const RealMatrix& distances, bool row_su
 }
 
 std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, const std::vector<double>& t,
-                                                 BatchOrder order, const UpperTriangleFinite* upper_finite) {
+                                                 BatchOrder order, const UpperTriangleFinite* upper_finite,
+                                                 std::size_t few_pairs) {
     if (t.empty()) return ThresholdBatches{{}, {0}};
     const std::size_t n = distances.size();
     const double limit = *std::max_element(t.begin(), t.end());
-    // The first pass counts the pairs within the limit and meets every NaN
-    // and +infinity with one test, as cheap as a test for NaN alone; a
-    // -infinity is within the limit and shows among the pairs taken.
-    std::size_t count = 0;
+    // Every NaN and +infinity is met with one test, as cheap as a test for
+    // NaN alone; a -infinity is within the limit and shows among the pairs
+    // taken. False at a NaN.
     bool infinite = false;
-    for (std::size_t i = 0; i < n; ++i) {
+    const auto usable = [&infinite](double x) {
+        if (!(x <= std::numeric_limits<double>::max())) {
+            if (std::isnan(x)) return false;
+            infinite = true;
+        }
+        return true;
+    };
+    const auto pair = [](double x, std::size_t i, std::size_t j) {
+        return PairwiseDistance{x, static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)};
+    };
+    // Thresholds usually reach a small share of all pairs: one pass collects
+    // them, growing the list as it goes. Past few_pairs the list could grow
+    // to a size comparable with the matrix, and a growing list takes up to
+    // twice its size: the pass gives up, and two passes (count, then collect
+    // into a list of exactly that size) take over. Either way the pairs stand
+    // in row order.
+    PairwiseDistances pairs;
+    bool too_many = false;
+    for (std::size_t i = 0; i < n && !too_many; ++i) {
         const double* row = distances.row(i);
         for (std::size_t j = i + 1; j < n; ++j) {
-            if (!(row[j] <= std::numeric_limits<double>::max())) {
-                if (std::isnan(row[j])) return std::nullopt;
-                infinite = true;
+            if (!usable(row[j])) return std::nullopt;
+            if (row[j] <= limit) {
+                if (pairs.size() == few_pairs) {
+                    too_many = true;
+                    break;
+                }
+                pairs.push_back(pair(row[j], i, j));
             }
-            count += row[j] <= limit;
         }
     }
-    PairwiseDistances pairs;
-    pairs.reserve(count);
-    for (std::size_t i = 0; i < n; ++i) {
-        const double* row = distances.row(i);
-        for (std::size_t j = i + 1; j < n; ++j)
-            if (row[j] <= limit) pairs.push_back({row[j], static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)});
+    if (too_many) {
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double* row = distances.row(i);
+            for (std::size_t j = i + 1; j < n; ++j) {
+                if (!usable(row[j])) return std::nullopt;
+                count += row[j] <= limit;
+            }
+        }
+        pairs = PairwiseDistances();
+        pairs.reserve(count);
+        for (std::size_t i = 0; i < n; ++i) {
+            const double* row = distances.row(i);
+            for (std::size_t j = i + 1; j < n; ++j)
+                if (row[j] <= limit) pairs.push_back(pair(row[j], i, j));
+        }
     }
     if (upper_finite && !infinite &&
         std::none_of(pairs.begin(), pairs.end(), [](const PairwiseDistance& p) { return std::isinf(p.distance); }))

@@ -45,8 +45,11 @@ using UpperTriangleFinite = std::function<void()>;
 // largest threshold, each in the batch of the first threshold that reaches
 // it. Nothing when an upper-triangle distance is NaN, which breaks the order
 // of the sorted list. upper_finite, when given, is called if every distance
-// of the upper triangle is finite.
+// of the upper triangle is finite. Up to few_pairs pairs are collected in one
+// pass over the triangle; beyond that, two passes size the list exactly (a
+// parameter for the tests of both ways).
 std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, const std::vector<double>& t,
-                                                 BatchOrder order, const UpperTriangleFinite* upper_finite = nullptr);
+                                                 BatchOrder order, const UpperTriangleFinite* upper_finite = nullptr,
+                                                 std::size_t few_pairs = std::size_t{1} << 22);
 
 }  // namespace phylo::series

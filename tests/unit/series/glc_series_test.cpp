@@ -13,11 +13,14 @@
 #include <random>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "phylo/errors.hpp"
 #include "phylo/series/glc_series.hpp"
 #include "phylo/series/link_counts.hpp"
+#include "phylo/series/threshold_batches.hpp"
+#include "phylo/thresholds.hpp"
 #include "literal/glc_series.hpp"
 #include "random_matrices.hpp"
 #include "test_support.hpp"
@@ -108,6 +111,54 @@ TEST(LinkCounts, FollowADenseTableThroughLinksAndAbsorptions) {
                 ASSERT_EQ(counts.add_link(a, b), dense[a][b] + 1) << a << "," << b;
             }
         }
+}
+
+// ---------------------------------------------------------------------------
+// The pairs each threshold consumes
+
+// One pass collecting into a growing list, or, past a number of pairs, two
+// passes that size the list exactly: the same pairs in the same batches,
+// with a share of pairs within the thresholds from a few to all; an
+// infinity above the diagonal (no word that the upper half is finite), a NaN
+// below it (never read) and a NaN above it (no batches).
+TEST(ConsumedBatches, OnePassAndTwoPassesTakeTheSamePairs) {
+    using Kind = tarvix_test::MatrixKind;
+    using Place = Kind::Place;
+    const struct {
+        Kind kind;
+        bool finite;
+    } cases[] = {
+        {Kind::tie_heavy(20).scaled(0.05), true},
+        {Kind::tie_free().scaled(0.3), true},
+        {Kind::tie_free().planting(std::numeric_limits<double>::infinity(), Place::above_diagonal), false},
+        {Kind::tie_free().with_nan(Place::below_diagonal), true},
+        {Kind::tie_free().with_nan(Place::above_diagonal), false},
+    };
+    const std::vector<double> t = phylo::thresholds(0.0, 0.05, 11);
+    std::mt19937 random(41);
+    const auto records = [](const phylo::series::PairwiseDistances& pairs) {
+        std::vector<std::tuple<int, int, double>> r;
+        for (const auto& p : pairs) r.emplace_back(p.first, p.second, p.distance);
+        return r;
+    };
+    for (std::size_t c = 0; c < std::size(cases); ++c) {
+        const RealMatrix d = tarvix_test::random_matrix(random, 40, cases[c].kind);
+        for (const auto order : {phylo::series::BatchOrder::by_distance, phylo::series::BatchOrder::any}) {
+            int told = 0;
+            const phylo::series::UpperTriangleFinite notice = [&told] { ++told; };
+            const auto one_pass = phylo::series::consumed_batches(d, t, order, &notice);
+            EXPECT_EQ(told, cases[c].finite ? 1 : 0) << c;
+            for (std::size_t few : {0, 1, 100}) {
+                told = 0;
+                const auto two_passes = phylo::series::consumed_batches(d, t, order, &notice, few);
+                EXPECT_EQ(told, cases[c].finite ? 1 : 0) << c << " " << few;
+                ASSERT_EQ(one_pass.has_value(), two_passes.has_value()) << c << " " << few;
+                if (!one_pass) continue;
+                EXPECT_EQ(records(one_pass->pairs), records(two_passes->pairs)) << c << " " << few;
+                EXPECT_EQ(one_pass->begin, two_passes->begin) << c << " " << few;
+            }
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
