@@ -55,7 +55,17 @@ bool is_mapping(py::handle object) {
            (py::hasattr(object, "keys") && py::hasattr(object, "items") && !py::isinstance<py::array>(object));
 }
 
-std::string text_of(py::handle value) { return py::str(value).cast<std::string>(); }
+// A str's own UTF-8 text, read in place (labels come by the thousand);
+// anything else as str() gives it.
+std::string text_of(py::handle value) {
+    if (PyUnicode_Check(value.ptr())) {
+        Py_ssize_t size = 0;
+        if (const char* text = PyUnicode_AsUTF8AndSize(value.ptr(), &size))
+            return std::string(text, static_cast<std::size_t>(size));
+        throw py::error_already_set();
+    }
+    return py::str(value).cast<std::string>();
+}
 
 phylo::GroupNameRow names_of(py::handle sequence) {
     phylo::GroupNameRow row;
@@ -232,10 +242,8 @@ phylo::GroupNameTable partition_table(py::handle object, const std::optional<phy
     }
     if (is_mapping(object)) {  // a dict or a pandas Series: label -> name or names
         phylo::GroupNameTable table(1);
-        for (py::handle item : object.attr("items")()) {
-            const py::tuple pair = py::reinterpret_borrow<py::tuple>(item);
-            table[0].push_back(text_of(pair[0]));
-            const py::handle value = pair[1];
+        const auto take = [&table](py::handle key, py::handle value) {
+            table[0].push_back(text_of(key));
             const bool several = !py::isinstance<py::str>(value) && py::hasattr(value, "__iter__");
             const phylo::GroupNameRow names = several ? names_of(value) : phylo::GroupNameRow{text_of(value)};
             if (table.size() == 1) table.resize(1 + names.size());
@@ -243,6 +251,16 @@ phylo::GroupNameTable partition_table(py::handle object, const std::optional<phy
             // library refuses as it refuses such a partition file.
             for (std::size_t c = 0; c < names.size() && c + 1 < table.size(); ++c)
                 table[c + 1].push_back(names[c]);
+        };
+        // A plain dict is walked in place; any other mapping (an OrderedDict
+        // keeps its own order) through its items().
+        if (PyDict_CheckExact(object.ptr())) {
+            for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(object)) take(key, value);
+        } else {
+            for (py::handle item : object.attr("items")()) {
+                const py::tuple pair = py::reinterpret_borrow<py::tuple>(item);
+                take(pair[0], pair[1]);
+            }
         }
         return table;
     }
