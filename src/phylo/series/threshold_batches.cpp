@@ -107,47 +107,39 @@ std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, co
         }
         return true;
     };
-    const auto pair = [](double x, std::size_t i, std::size_t j) {
-        return PairwiseDistance{x, static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)};
-    };
     // Thresholds usually reach a small share of all pairs: one pass collects
     // them, growing the list as it goes. Past few_pairs the list could grow
     // to a size comparable with the matrix, and a growing list takes up to
-    // twice its size: the pass gives up, and two passes (count, then collect
-    // into a list of exactly that size) take over. Either way the pairs stand
-    // in row order.
+    // twice its size: the pass gives up, a counting pass sizes the list
+    // exactly, and the collecting pass runs again. Either way the pairs
+    // stand in row order.
+    enum class Pass { whole, too_many, not_a_number };
     PairwiseDistances pairs;
-    bool too_many = false;
-    for (std::size_t i = 0; i < n && !too_many; ++i) {
-        const double* row = distances.row(i);
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (!usable(row[j])) return std::nullopt;
-            if (row[j] <= limit) {
-                if (pairs.size() == few_pairs) {
-                    too_many = true;
-                    break;
-                }
-                pairs.push_back(pair(row[j], i, j));
-            }
-        }
-    }
-    if (too_many) {
-        std::size_t count = 0;
+    const auto collect = [&](std::size_t most) {
         for (std::size_t i = 0; i < n; ++i) {
             const double* row = distances.row(i);
             for (std::size_t j = i + 1; j < n; ++j) {
-                if (!usable(row[j])) return std::nullopt;
-                count += row[j] <= limit;
+                if (!usable(row[j])) return Pass::not_a_number;
+                if (row[j] <= limit) {
+                    if (pairs.size() == most) return Pass::too_many;
+                    pairs.push_back({row[j], static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)});
+                }
             }
+        }
+        return Pass::whole;
+    };
+    Pass pass = collect(few_pairs);
+    if (pass == Pass::too_many) {
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double* row = distances.row(i);
+            for (std::size_t j = i + 1; j < n; ++j) count += row[j] <= limit;
         }
         pairs = PairwiseDistances();
         pairs.reserve(count);
-        for (std::size_t i = 0; i < n; ++i) {
-            const double* row = distances.row(i);
-            for (std::size_t j = i + 1; j < n; ++j)
-                if (row[j] <= limit) pairs.push_back(pair(row[j], i, j));
-        }
+        pass = collect(count);
     }
+    if (pass == Pass::not_a_number) return std::nullopt;
     if (upper_finite && !infinite &&
         std::none_of(pairs.begin(), pairs.end(), [](const PairwiseDistance& p) { return std::isinf(p.distance); }))
         (*upper_finite)();
