@@ -128,8 +128,16 @@ private:
     static constexpr std::size_t blocks_ahead = 4;
     static constexpr std::size_t input_size = std::size_t{1} << 18;
 
+    // Inflated text not yet handed over; its first `checked` bytes belong to
+    // members that ended and passed their check.
+    struct Pending {
+        std::vector<char> block;
+        std::size_t checked = 0;
+    };
+
     // Queues a filled block; false when the reader has gone away.
-    bool hand_over(std::vector<char>& block) {
+    bool hand_over(Pending& pending) {
+        std::vector<char>& block = pending.block;
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return blocks_.size() < blocks_ahead || stopping_; });
         if (stopping_) return false;
@@ -137,6 +145,7 @@ private:
         lock.unlock();
         changed_.notify_all();
         block = std::vector<char>();
+        pending.checked = 0;
         return true;
     }
 
@@ -156,11 +165,24 @@ private:
     }
 
     void produce() {
+        Pending pending;
         try {
-            inflate_all();
+            inflate_all(pending);
         } catch (...) {
+            const std::exception_ptr failure = std::current_exception();
+            // The checked text before the damage goes to the reader first, so
+            // that a matrix ending there is read and reported before the run
+            // fails, as with the same damage behind a plain file. The text of
+            // the member that failed its check is not handed out.
+            pending.block.resize(pending.checked);
+            if (!pending.block.empty()) {
+                try {
+                    hand_over(pending);
+                } catch (...) {
+                }
+            }
             std::lock_guard<std::mutex> lock(mutex_);
-            failure_ = std::current_exception();
+            failure_ = failure;
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -169,7 +191,8 @@ private:
         changed_.notify_all();
     }
 
-    void inflate_all() {
+    void inflate_all(Pending& pending) {
+        std::vector<char>& block = pending.block;
         z_stream stream{};
         // 15 + 16: a gzip wrapper, with the largest window.
         if (inflateInit2(&stream, 15 + 16) != Z_OK) throw ResourceError("not enough memory to decompress " + name_);
@@ -178,7 +201,6 @@ private:
             ~End() { inflateEnd(&s); }
         } end{stream};
         std::vector<unsigned char> input(input_size);
-        std::vector<char> block;
         bool member_ended = false;  // the last member was complete
         for (;;) {
             if (stream.avail_in == 0) {
@@ -212,14 +234,16 @@ private:
             block.resize(block_size - stream.avail_out);
             if (status == Z_STREAM_END) {
                 member_ended = true;
+                pending.checked = block.size();
             } else if (status == Z_MEM_ERROR) {
                 throw ResourceError("not enough memory to decompress " + name_);
             } else if (status != Z_OK && status != Z_BUF_ERROR) {
                 throw InputError(name_ + ": the compressed data is corrupt");
             }
-            if (block.size() == block_size && !hand_over(block)) return;
+            if (block.size() == block_size && !hand_over(pending)) return;
         }
-        if (!block.empty() && !hand_over(block)) return;
+        // Cut short: the text inflated so far is exact, only its end is missing.
+        if (!block.empty() && !hand_over(pending)) return;
         if (!member_ended) throw InputError(name_ + ": the compressed data is cut short");
     }
 

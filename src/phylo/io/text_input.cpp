@@ -86,6 +86,7 @@ TextInput& TextInput::standard_input() {
 // left, instead of doubling block by block, each time copying the text and
 // touching fresh memory.
 bool TextInput::refill(std::size_t wanted) {
+    if (held_failure_) std::rethrow_exception(held_failure_);
     if (eof_ || fd_ < 0) return false;
     const std::size_t ahead = spare_ready_ ? spare_end_ - headroom : 0;
     if (spare_ready_ && end_ - pos_ <= headroom) {
@@ -150,7 +151,7 @@ bool TextInput::refill(std::size_t wanted) {
 }
 
 bool TextInput::read_ahead(std::size_t count) noexcept {
-    if (eof_ || fd_ < 0 || !source_ || spare_ready_ || count == 0) return false;
+    if (!may_read_ahead() || count == 0) return false;
     std::size_t have = headroom;
     try {
         if (spare_capacity_ < headroom + count) {
@@ -181,7 +182,22 @@ void TextInput::verify_rest() {
 }
 
 std::size_t TextInput::ensure(std::size_t count) {
-    while (end_ - pos_ < count && refill(count - (end_ - pos_))) {
+    while (end_ - pos_ < count) {
+        const std::size_t wanted = count - (end_ - pos_);
+        if (end_ == pos_) {
+            if (!refill(wanted)) break;
+            continue;
+        }
+        // A failure of the file met while characters are still buffered
+        // waits until the reader has taken them: the text before the damage
+        // is read (and a matrix that ends there reported) before the run
+        // fails, as with the same damage in a plain file.
+        try {
+            if (!refill(wanted)) break;
+        } catch (...) {
+            held_failure_ = std::current_exception();
+            break;
+        }
     }
     return std::min(count, end_ - pos_);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -96,7 +97,7 @@ public:
     bool read_ahead(std::size_t count) noexcept;
     // True when read_ahead() could read: a file not yet at its end, and
     // nothing read ahead waiting.
-    bool may_read_ahead() const noexcept { return !eof_ && fd_ >= 0 && source_ && !spare_ready_; }
+    bool may_read_ahead() const noexcept { return !eof_ && fd_ >= 0 && source_ && !spare_ready_ && !held_failure_; }
 
     // For an input of which only a part is used (the second distance file):
     // a compressed file is read to its end, so that damage anywhere in it
@@ -113,6 +114,9 @@ private:
     int fd_ = -1;
     bool owns_fd_ = false;
     bool eof_ = false;
+    // A failure of the file that waits for the buffered characters to be
+    // taken; every later refill raises it.
+    std::exception_ptr held_failure_;
     std::string name_;
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_ = 0;
