@@ -30,32 +30,57 @@ using SortProgress = std::function<void(std::size_t done, std::size_t total)>;
 
 namespace heap_sort_core {
 
+// The procedure works on positions 1 .. m of a store, which offers:
+//   Held                        a record taken out of its position;
+//   key_at(p), key_of(held)     the keys compared, with a strict less-than;
+//   take(p), put(p, held)       take a record out, put one in;
+//   move(to, from)              move the record at from to to;
+//   look_ahead(c, limit)        told of each position c whose sons a descent
+//                               compares; it may fetch the descendants of c a
+//                               few levels further down into the cache and
+//                               must change nothing.
+// A store is copied for each thread of a shared build.
+
+// The store of one record per position: at(p) is the record at position p.
+template <class At, class KeyOf, class LookAhead>
+struct RecordStore {
+    using Held = std::remove_cvref_t<decltype(std::declval<At&>()(std::size_t{1}))>;
+    At at;
+    KeyOf key;
+    LookAhead ahead;
+
+    decltype(auto) key_at(std::size_t p) { return key(at(p)); }
+    decltype(auto) key_of(const Held& held) { return key(held); }
+    Held take(std::size_t p) { return std::move(at(p)); }
+    void put(std::size_t p, Held&& held) { at(p) = std::move(held); }
+    void move(std::size_t to, std::size_t from) { at(to) = std::move(at(from)); }
+    void look_ahead(std::size_t c, std::size_t limit) { ahead(c, limit); }
+};
+
 // One sift from s over positions up to limit with the moving record: descend
 // along the larger son all the way down, then climb back while the father is
-// smaller than the moving record. look_ahead(c, limit) is told of each
-// position c whose sons the descent compares; it may fetch the descendants
-// of c a few levels further down into the cache and must change nothing.
-template <class At, class KeyOf, class LookAhead, class Record>
-inline void sift(std::size_t s, std::size_t limit, Record moving, At& at, KeyOf& key, LookAhead& look_ahead) {
+// smaller than the moving record.
+template <class Store>
+inline void sift(std::size_t s, std::size_t limit, typename Store::Held moving, Store& store) {
     std::size_t c = s;
     for (;;) {
         std::size_t son = 2 * c;
         if (son > limit) break;
-        look_ahead(c, limit);
+        store.look_ahead(c, limit);
         // The same comparison, taken as a number rather than a jump: with the
         // descendants already fetched, a mispredicted jump costs more.
-        if (son < limit) son += static_cast<std::size_t>(key(at(son)) < key(at(son + 1)));
-        at(c) = std::move(at(son));
+        if (son < limit) son += static_cast<std::size_t>(store.key_at(son) < store.key_at(son + 1));
+        store.move(c, son);
         c = son;
     }
-    const auto moving_key = key(moving);
+    const auto moving_key = store.key_of(moving);
     while (c != s) {
         const std::size_t father = c / 2;
-        if (!(key(at(father)) < moving_key)) break;
-        at(c) = std::move(at(father));
+        if (!(store.key_at(father) < moving_key)) break;
+        store.move(c, father);
         c = father;
     }
-    at(c) = std::move(moving);
+    store.put(c, std::move(moving));
 }
 
 // Progress is reported every this many sifts.
@@ -64,19 +89,17 @@ inline constexpr std::size_t progress_stride = std::size_t{1} << 18;
 // A level of the build with fewer sifts than this is not worth sharing out.
 inline constexpr std::size_t shared_level = 1 << 14;
 
-// The procedure on positions 1 .. m, where at(p) is the record at position p:
-// build the heap by sifting from m/2 down to 1, then repeatedly move the top
-// to the end and sift the last record in from the top.
+// The procedure on positions 1 .. m: build the heap by sifting from m/2 down
+// to 1, then repeatedly move the top to the end and sift the last record in
+// from the top.
 //
 // With parallel_build the build runs level by level on all threads: the
 // sifts from positions of one level (2^L .. 2^(L+1) - 1) reach disjoint
 // subtrees and read nothing the others write, and every sift of a level
 // follows, in the one-thread order, every sift of the levels below it, so
 // the heap is the same whatever the number of threads.
-template <class At, class KeyOf, class LookAhead>
-void sort_positions(std::size_t m, At at, KeyOf key, LookAhead look_ahead, bool parallel_build = false,
-                    const SortProgress* progress = nullptr) {
-    using Record = std::remove_cvref_t<decltype(at(std::size_t{1}))>;
+template <class Store>
+void sort_positions(std::size_t m, Store store, bool parallel_build = false, const SortProgress* progress = nullptr) {
     const std::size_t total = m / 2 + (m > 1 ? m - 1 : 0);
     std::size_t done = 0;
     const auto tell = [&](std::size_t steps) {
@@ -91,26 +114,24 @@ void sort_positions(std::size_t m, At at, KeyOf key, LookAhead look_ahead, bool 
         if (parallel_build && count >= shared_level && omp_get_max_threads() > 1 && !omp_in_parallel()) {
 #pragma omp parallel for schedule(static)
             for (std::size_t k = 0; k < count; ++k) {
-                At at_k = at;
-                KeyOf key_k = key;
-                LookAhead look_k = look_ahead;
-                sift(high - k, m, Record(std::move(at_k(high - k))), at_k, key_k, look_k);
+                Store own = store;
+                sift(high - k, m, own.take(high - k), own);
             }
             tell(count);
             continue;
         }
 #endif
         (void)parallel_build;
-        for (std::size_t j = high; j >= low; --j) sift(j, m, Record(std::move(at(j))), at, key, look_ahead);
+        for (std::size_t j = high; j >= low; --j) sift(j, m, store.take(j), store);
         if (count >= progress_stride) tell(count);
         else done += count;
     }
     std::size_t since = 0;
     while (m > 1) {
-        Record moving = std::move(at(m));
-        at(m) = std::move(at(1));
+        typename Store::Held moving = store.take(m);
+        store.move(m, 1);
         --m;
-        sift(1, m, std::move(moving), at, key, look_ahead);
+        sift(1, m, std::move(moving), store);
         if (++since == progress_stride) tell(std::exchange(since, 0));
     }
     if (progress && *progress && total > 0) {
@@ -119,13 +140,32 @@ void sort_positions(std::size_t m, At at, KeyOf key, LookAhead look_ahead, bool 
     }
 }
 
+// Fetches the four cache lines that hold the descendants of c some levels
+// down (2^depth of them, from c * 2^depth on), where cells holds records of
+// `bytes` bytes whose position 0 starts a cache line.
+template <std::size_t bytes>
+struct FetchDescendants {
+    static constexpr std::size_t line = 64, lines = 4;
+    static constexpr std::size_t depth = std::bit_width(std::max<std::size_t>(2, lines * line / bytes)) - 1;
+    static constexpr std::size_t per_line = std::max<std::size_t>(1, line / bytes);
+    const char* cells;
+
+    void operator()(std::size_t c, std::size_t limit) const {
+        const std::size_t first = c << depth;
+        if (first > limit) return;
+        for (std::size_t k = 0; k < lines; ++k) __builtin_prefetch(cells + (first + k * per_line) * bytes);
+    }
+};
+
 }  // namespace heap_sort_core
 
 // Sorts a[0 .. m-1] ascending by key(a[i]); position p is a[p - 1].
 template <class T, class KeyOf>
 void heap_sort(T* a, std::size_t m, KeyOf key) {
-    heap_sort_core::sort_positions(m, [a](std::size_t p) -> T& { return a[p - 1]; }, key,
-                                   [](std::size_t, std::size_t) {});
+    const auto at = [a](std::size_t p) -> T& { return a[p - 1]; };
+    const auto no_look_ahead = [](std::size_t, std::size_t) {};
+    heap_sort_core::sort_positions(
+        m, heap_sort_core::RecordStore<decltype(at), KeyOf, decltype(no_look_ahead)>{at, key, no_look_ahead});
 }
 
 // Sorts plain reals with the same procedure.
@@ -175,24 +215,59 @@ private:
 
 // The same procedure on heap[1 .. m] of such storage: the build shared out
 // over the threads (OMP_NUM_THREADS), and each step of a descent from c
-// fetching the four cache lines that hold the descendants of c some levels
-// down (2^depth of them, from c * 2^depth on: 64 records of 4 bytes, 32 of 8),
-// so that memory is already on its way when the descent gets there. The same
-// comparisons and moves, so equal keys end in the same order.
+// fetching the descendants of c some levels down (64 records of 4 bytes, 32
+// of 8), so that memory is already on its way when the descent gets there.
+// The same comparisons and moves, so equal keys end in the same order.
 template <class T, class KeyOf>
 void heap_sort(HeapPositions<T>& heap, KeyOf key, const SortProgress* progress = nullptr) {
-    constexpr std::size_t line = HeapPositions<T>::line, lines = 4;
-    constexpr std::size_t depth = std::bit_width(std::max<std::size_t>(2, lines * line / sizeof(T))) - 1;
-    constexpr std::size_t per_line = std::max<std::size_t>(1, line / sizeof(T));
     T* cells = heap.data();
+    const auto at = [cells](std::size_t p) -> T& { return cells[p]; };
+    using Fetch = heap_sort_core::FetchDescendants<sizeof(T)>;
     heap_sort_core::sort_positions(
-        heap.size(), [cells](std::size_t p) -> T& { return cells[p]; }, key,
-        [cells](std::size_t c, std::size_t limit) {
-            const std::size_t first = c << depth;
-            if (first > limit) return;
-            for (std::size_t k = 0; k < lines; ++k) __builtin_prefetch(cells + first + k * per_line);
-        },
+        heap.size(),
+        heap_sort_core::RecordStore<decltype(at), KeyOf, Fetch>{at, key, Fetch{reinterpret_cast<const char*>(cells)}},
         true, progress);
+}
+
+// Records split in two: keys[p], and ids[p] only where keys[p] < named_below.
+// The procedure compares the keys and moves both halves of a record exactly
+// as it would move whole records (key << bits | id, with id 0 for every key
+// from named_below on, compared by key); it only skips reading and writing
+// the ids nobody asks for. Half as many bytes per key as such a record of 32
+// bits: twice as many keys share a cache line, and more of the heap stays in
+// the cache.
+template <class Key, class Id>
+void heap_sort(HeapPositions<Key>& keys, HeapPositions<Id>& ids, Key named_below,
+               const SortProgress* progress = nullptr) {
+    struct SplitRecord {
+        Key key;
+        Id id;
+    };
+    struct SplitStore {
+        using Held = SplitRecord;
+        Key* keys;
+        Id* ids;
+        Key named_below;
+        heap_sort_core::FetchDescendants<sizeof(Key)> fetch;
+
+        Key key_at(std::size_t p) const { return keys[p]; }
+        static Key key_of(const Held& held) { return held.key; }
+        Held take(std::size_t p) const { return {keys[p], keys[p] < named_below ? ids[p] : Id{}}; }
+        void put(std::size_t p, Held&& held) const {
+            keys[p] = held.key;
+            if (held.key < named_below) ids[p] = held.id;
+        }
+        void move(std::size_t to, std::size_t from) const {
+            const Key key = keys[from];
+            keys[to] = key;
+            if (key < named_below) ids[to] = ids[from];
+        }
+        void look_ahead(std::size_t c, std::size_t limit) const { fetch(c, limit); }
+    };
+    heap_sort_core::sort_positions(
+        keys.size(),
+        SplitStore{keys.data(), ids.data(), named_below, {reinterpret_cast<const char*>(keys.data())}}, true,
+        progress);
 }
 
 }  // namespace phylo

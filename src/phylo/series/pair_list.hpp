@@ -9,9 +9,12 @@
 // them, which our users' results depend on. Records of the distance sort
 // carry the rank of their distance, which the heap sort compares exactly as
 // it would the distance, and a payload: the pair packed into 32 bits, or only
-// an index of the pairs that matter to the caller. The row-sum sort runs on
-// the packed pairs themselves, its keys computed as they are compared. One
-// array of 4 or 8 bytes per pair is all that lives through the sorts.
+// an index of the pairs that matter to the caller. Where both the ranks and
+// that index fit 16 bits, the two halves of a record live in two arrays and
+// the index moves only with the records that have one. The row-sum sort runs
+// on the packed pairs themselves, its keys computed as they are compared. One
+// array of 4 or 8 bytes per pair (or two of 2 bytes) is all that lives
+// through the sorts.
 #pragma once
 
 #include <cstddef>
