@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -172,65 +173,105 @@ PairwiseDistances wanted_in_order(const RealMatrix& distances, bool row_sum_preo
     return list;
 }
 
-// Fewer than 2^16 distinct distances and at most 2^16 wanted pairs (a few
-// thousand objects with distances printed to a few decimals, where runs of
-// equal distances make the exact sort the normal path): the sort runs on
-// ranks of 16 bits, with the ids of the wanted pairs in a second array that
-// only their moves touch. Still 4 bytes per pair, but the keys the sort
-// reaches all over take half the room in the cache.
+// The pairs the caller wants: those with distance at most a limit, which are
+// those ranked below `ranks`; and, where there are fewer distinct distances
+// than short_limit, how many of them carry each rank.
 constexpr std::size_t short_limit = std::size_t{1} << 16;
 
+struct WantedPairs {
+    std::size_t count = 0;
+    std::uint32_t ranks = 0;
+    std::vector<std::size_t> per_rank;  // empty when not counted
+};
+
+WantedPairs wanted_within(const RealMatrix& distances, const KeyRanks& ranks, double limit) {
+    const std::size_t n = distances.size();
+    const bool by_rank = ranks.count() < short_limit;
+    WantedPairs wanted;
+    if (by_rank) wanted.per_rank.assign(ranks.count(), 0);
+    std::size_t p = 0, largest_at = 0;
+    double largest = 0.0;
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        const double* row = distances.row(i);
+        for (std::size_t j = i + 1; j < n; ++j, ++p)
+            if (row[j] <= limit) {
+                if (wanted.count == 0 || row[j] > largest) largest = row[j], largest_at = p;
+                ++wanted.count;
+                if (by_rank) ++wanted.per_rank[ranks(p, row[j])];
+            }
+    }
+    // Ranks keep the order of distances, so the pairs within limit are those
+    // ranked up to the rank of the largest distance within limit.
+    wanted.ranks = wanted.count == 0 ? 0 : ranks(largest_at, largest) + 1;
+    if (by_rank) wanted.per_rank.resize(wanted.ranks);
+    return wanted;
+}
+
+// Fewer than 2^16 distinct distances, and at most 2^16 wanted pairs of any
+// one distance (the usual case for distances printed to a few decimals, where
+// runs of equal distances make the exact sort the normal path): the sort runs
+// on ranks of 16 bits, with a second array of 16-bit ids that only the moves
+// of wanted pairs touch. A wanted pair's id numbers it among the pairs of its
+// rank, so its rank and id name it. Still 4 bytes per pair, but the keys the
+// sort reaches all over take half the room in the cache.
+bool fits_short_ranks(const WantedPairs& wanted, const KeyRanks& ranks) {
+    return ranks.count() < short_limit && !wanted.per_rank.empty() &&
+           std::all_of(wanted.per_rank.begin(), wanted.per_rank.end(), [](std::size_t c) { return c <= short_limit; });
+}
+
 PairwiseDistances wanted_in_order_by_short_ranks(const RealMatrix& distances, const KeyRanks& ranks,
-                                                 std::uint32_t wanted_ranks, std::size_t wanted,
-                                                 const SortProgress* progress) {
+                                                 const WantedPairs& wanted, const SortProgress* progress) {
     const std::size_t n = distances.size(), m = triangle(n);
+    // The wanted pairs by rank, each rank's in fill order.
+    std::vector<std::size_t> first(wanted.ranks + 1, 0);
+    for (std::uint32_t r = 0; r < wanted.ranks; ++r) first[r + 1] = first[r] + wanted.per_rank[r];
+    std::vector<std::size_t> next(first.begin(), first.end() - 1);
+    std::vector<PackedPair> pairs(wanted.count);
     HeapPositions<std::uint16_t> keys(m), ids(m);
-    std::vector<PackedPair> pairs(wanted);
-    std::size_t p = 0, next = 0;
+    std::size_t p = 0;
     for (std::size_t i = 0; i + 1 < n; ++i) {
         const double* row = distances.row(i);
         for (std::size_t j = i + 1; j < n; ++j, ++p) {
             const std::uint32_t rank = ranks(p, row[j]);
             keys[p + 1] = static_cast<std::uint16_t>(rank);
-            if (rank < wanted_ranks) {
-                ids[p + 1] = static_cast<std::uint16_t>(next);
-                pairs[next++] = pack(i, j);
+            if (rank < wanted.ranks) {
+                const std::size_t slot = next[rank]++;
+                ids[p + 1] = static_cast<std::uint16_t>(slot - first[rank]);
+                pairs[slot] = pack(i, j);
             }
         }
     }
-    heap_sort(keys, ids, static_cast<std::uint16_t>(wanted_ranks), progress);
-    PairwiseDistances list(wanted);
-    for (std::size_t q = 0; q < wanted; ++q) {
-        const PackedPair pair = pairs[ids[q + 1]];
+    heap_sort(keys, ids, static_cast<std::uint16_t>(wanted.ranks), progress);
+    PairwiseDistances list(wanted.count);
+    for (std::size_t q = 0; q < wanted.count; ++q) {
+        const PackedPair pair = pairs[first[keys[q + 1]] + ids[q + 1]];
         list[q] = {distances(first_of(pair), second_of(pair)), first_of(pair), second_of(pair)};
     }
     return list;
 }
 
 PairwiseDistances sorted_head(const RealMatrix& distances, bool row_sum_preordering, const KeyRanks& ranks,
-                              std::uint32_t wanted_ranks, std::size_t wanted, const SortProgress* progress) {
-    if (wanted == 0) return {};
-    if (!row_sum_preordering && ranks.count() < short_limit && wanted <= short_limit &&
-        ranks.count() < triangle(distances.size()))
-        return wanted_in_order_by_short_ranks(distances, ranks, wanted_ranks, wanted, progress);
-    const auto id_bits = static_cast<unsigned>(std::bit_width(wanted - 1));
+                              const WantedPairs& wanted, const SortProgress* progress) {
+    if (wanted.count == 0) return {};
+    // Without equal distances, the records of 32 bits are placed at their
+    // ranks without any sort.
+    if (!row_sum_preordering && ranks.count() < triangle(distances.size()) && fits_short_ranks(wanted, ranks))
+        return wanted_in_order_by_short_ranks(distances, ranks, wanted, progress);
+    const auto id_bits = static_cast<unsigned>(std::bit_width(wanted.count - 1));
     const auto rank_bits = static_cast<unsigned>(std::bit_width(ranks.count() - 1));
     if (rank_bits + id_bits <= 32)
         return wanted_in_order(distances, row_sum_preordering, ranks,
-                               FinalRecords<std::uint32_t>(wanted_ranks, wanted, id_bits), wanted, progress);
-    return wanted_in_order(distances, row_sum_preordering, ranks, FinalRecords<std::uint64_t>(wanted_ranks, wanted, 32),
-                           wanted, progress);
+                               FinalRecords<std::uint32_t>(wanted.ranks, wanted.count, id_bits), wanted.count,
+                               progress);
+    return wanted_in_order(distances, row_sum_preordering, ranks,
+                           FinalRecords<std::uint64_t>(wanted.ranks, wanted.count, 32), wanted.count, progress);
 }
 
 }  // namespace
 
 std::optional<PairwiseDistances> sorted_pair_list(const RealMatrix& distances, bool row_sum_preordering,
                                                   const SortProgress* progress) {
-    if (distances.size() > packed_object_limit) return std::nullopt;
-    const std::optional<KeyRanks> ranks = distance_ranks(distances);
-    if (!ranks) return std::nullopt;
-    const std::size_t m = triangle(distances.size());
-    return sorted_head(distances, row_sum_preordering, *ranks, static_cast<std::uint32_t>(ranks->count()), m, progress);
+    return sorted_pairs_within(distances, row_sum_preordering, std::numeric_limits<double>::infinity(), progress);
 }
 
 std::optional<PairwiseDistances> sorted_pairs_within(const RealMatrix& distances, bool row_sum_preordering,
@@ -238,21 +279,7 @@ std::optional<PairwiseDistances> sorted_pairs_within(const RealMatrix& distances
     if (distances.size() > packed_object_limit) return std::nullopt;
     const std::optional<KeyRanks> ranks = distance_ranks(distances);
     if (!ranks) return std::nullopt;
-    // Ranks keep the order of distances, so the pairs within limit are those
-    // ranked up to the rank of the largest distance within limit.
-    const std::size_t n = distances.size();
-    std::size_t wanted = 0, p = 0, largest_at = 0;
-    double largest = 0.0;
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        const double* row = distances.row(i);
-        for (std::size_t j = i + 1; j < n; ++j, ++p)
-            if (row[j] <= limit) {
-                if (wanted == 0 || row[j] > largest) largest = row[j], largest_at = p;
-                ++wanted;
-            }
-    }
-    const std::uint32_t wanted_ranks = wanted == 0 ? 0 : (*ranks)(largest_at, largest) + 1;
-    return sorted_head(distances, row_sum_preordering, *ranks, wanted_ranks, wanted, progress);
+    return sorted_head(distances, row_sum_preordering, *ranks, wanted_within(distances, *ranks, limit), progress);
 }
 
 namespace {

@@ -215,12 +215,14 @@ TEST(ExactSort, SharedBuildAgreesInThePairListWithAnyThreadCount) {
 }
 
 TEST(ExactSort, CompactRecordsGiveTheLiteralList) {
-    // 400 objects, 79800 pairs. Three levels: 2 rank bits, so the whole list
-    // fits 32-bit records with 17 id bits. 4000 levels: 12 rank bits, the
-    // whole list needs 64-bit records, a head up to 0.01 (about 800 pairs)
-    // fits 32 bits. Continuous: 79800 distinct ranks, no ties.
+    // 400 objects, 79800 pairs. One level: all 79800 pairs share a rank,
+    // more than 16-bit ids can tell apart, so the whole list and its heads
+    // take 32-bit records. Three levels (about 26600 pairs each) and 4000
+    // levels: 16-bit ranks with their ids beside them, for the whole list as
+    // for its heads. Continuous: 79800 distinct ranks, no ties. With row sums
+    // every list takes the records.
     std::mt19937 random(23);
-    for (int values : {3, 4000, 0}) {
+    for (int values : {1, 3, 4000, 0}) {
         const RealMatrix d = levels(random, 400, values);
         for (bool row_sums : {false, true}) {
             const PairwiseDistances literal = literal_pairwise(d, row_sums);
