@@ -229,44 +229,45 @@ void heap_sort(HeapPositions<T>& heap, KeyOf key, const SortProgress* progress =
         true, progress);
 }
 
-// Records split in two: keys[p], and ids[p] only where keys[p] < named_below.
-// The procedure compares the keys and moves both halves of a record exactly
-// as it would move whole records (key << bits | id, with id 0 for every key
-// from named_below on, compared by key); it only skips reading and writing
-// the ids nobody asks for. Half as many bytes per key as such a record of 32
-// bits: twice as many keys share a cache line, and more of the heap stays in
-// the cache.
-template <class Key, class Id>
-void heap_sort(HeapPositions<Key>& keys, HeapPositions<Id>& ids, Key named_below,
+// Records split in two: heads[p], and tails[p] only where heads[p] <
+// named_below; records are compared by key(heads[p]). The procedure compares
+// and moves both halves of a record exactly as it would move whole records
+// (head << bits | tail, with tail 0 for every head from named_below on); it
+// only skips reading and writing the tails nobody asks for. With heads of 16
+// bits, twice as many keys share a cache line as with records of 32 bits,
+// and more of the heap stays in the cache.
+template <class Head, class Tail, class KeyOf>
+void heap_sort(HeapPositions<Head>& heads, HeapPositions<Tail>& tails, Head named_below, KeyOf key,
                const SortProgress* progress = nullptr) {
     struct SplitRecord {
-        Key key;
-        Id id;
+        Head head;
+        Tail tail;
     };
     struct SplitStore {
         using Held = SplitRecord;
-        Key* keys;
-        Id* ids;
-        Key named_below;
-        heap_sort_core::FetchDescendants<sizeof(Key)> fetch;
+        Head* heads;
+        Tail* tails;
+        Head named_below;
+        KeyOf key;
+        heap_sort_core::FetchDescendants<sizeof(Head)> fetch;
 
-        Key key_at(std::size_t p) const { return keys[p]; }
-        static Key key_of(const Held& held) { return held.key; }
-        Held take(std::size_t p) const { return {keys[p], keys[p] < named_below ? ids[p] : Id{}}; }
+        decltype(auto) key_at(std::size_t p) const { return key(heads[p]); }
+        decltype(auto) key_of(const Held& held) const { return key(held.head); }
+        Held take(std::size_t p) const { return {heads[p], heads[p] < named_below ? tails[p] : Tail{}}; }
         void put(std::size_t p, Held&& held) const {
-            keys[p] = held.key;
-            if (held.key < named_below) ids[p] = held.id;
+            heads[p] = held.head;
+            if (held.head < named_below) tails[p] = held.tail;
         }
         void move(std::size_t to, std::size_t from) const {
-            const Key key = keys[from];
-            keys[to] = key;
-            if (key < named_below) ids[to] = ids[from];
+            const Head head = heads[from];
+            heads[to] = head;
+            if (head < named_below) tails[to] = tails[from];
         }
         void look_ahead(std::size_t c, std::size_t limit) const { fetch(c, limit); }
     };
     heap_sort_core::sort_positions(
-        keys.size(),
-        SplitStore{keys.data(), ids.data(), named_below, {reinterpret_cast<const char*>(keys.data())}}, true,
+        heads.size(),
+        SplitStore{heads.data(), tails.data(), named_below, key, {reinterpret_cast<const char*>(heads.data())}}, true,
         progress);
 }
 

@@ -207,44 +207,74 @@ WantedPairs wanted_within(const RealMatrix& distances, const KeyRanks& ranks, do
     return wanted;
 }
 
-// Fewer than 2^16 distinct distances, and at most 2^16 wanted pairs of any
-// one distance (the usual case for distances printed to a few decimals, where
-// runs of equal distances make the exact sort the normal path): the sort runs
-// on ranks of 16 bits, with a second array of 16-bit ids that only the moves
-// of wanted pairs touch. A wanted pair's id numbers it among the pairs of its
-// rank, so its rank and id name it. Still 4 bytes per pair, but the keys the
-// sort reaches all over take half the room in the cache.
-bool fits_short_ranks(const WantedPairs& wanted, const KeyRanks& ranks) {
-    return ranks.count() < short_limit && !wanted.per_rank.empty() &&
-           std::all_of(wanted.per_rank.begin(), wanted.per_rank.end(), [](std::size_t c) { return c <= short_limit; });
-}
+// Fewer than 2^16 distinct distances, and not too many wanted pairs of any
+// one distance (the usual case for distances printed to a few decimals,
+// where runs of equal distances make the exact sort the normal path): the
+// sort runs on 16-bit heads, rank << spare | high bits of the id, with a
+// second array of 16-bit tails, the id's low bits, that only the moves of
+// wanted pairs touch; heads are compared by rank alone. A wanted pair's id
+// numbers it among the pairs of its rank, so its rank and id name it. Still
+// 4 bytes per pair, but the keys the sort reaches all over take half the room
+// in the cache.
+class ShortRecords {
+public:
+    explicit ShortRecords(const KeyRanks& ranks)
+        : spare_(16 - static_cast<unsigned>(std::bit_width(ranks.count()))) {}
+
+    // Only with fewer than 2^16 distinct distances and no more wanted pairs
+    // of one distance than ids of 16 + spare bits tell apart.
+    static bool fit(const WantedPairs& wanted, const KeyRanks& ranks) {
+        if (ranks.count() >= short_limit || wanted.per_rank.empty()) return false;
+        const std::size_t ids = short_limit << ShortRecords(ranks).spare_;
+        return std::all_of(wanted.per_rank.begin(), wanted.per_rank.end(), [ids](std::size_t c) { return c <= ids; });
+    }
+    std::uint16_t head(std::uint32_t rank, std::size_t id) const {
+        return static_cast<std::uint16_t>(rank << spare_ | id >> 16);
+    }
+    static std::uint16_t tail(std::size_t id) { return static_cast<std::uint16_t>(id); }
+    std::uint32_t rank(std::uint16_t head) const { return head >> spare_; }
+    std::size_t id(std::uint16_t head, std::uint16_t tail) const {
+        return std::size_t{static_cast<std::uint16_t>(head & ((1u << spare_) - 1))} << 16 | tail;
+    }
+    // The heads of ranks below `ranks` are those below this one.
+    std::uint16_t first_head(std::uint32_t ranks) const { return head(ranks, 0); }
+    unsigned spare() const { return spare_; }
+
+private:
+    unsigned spare_;
+};
 
 PairwiseDistances wanted_in_order_by_short_ranks(const RealMatrix& distances, const KeyRanks& ranks,
                                                  const WantedPairs& wanted, const SortProgress* progress) {
     const std::size_t n = distances.size(), m = triangle(n);
+    const ShortRecords records(ranks);
     // The wanted pairs by rank, each rank's in fill order.
     std::vector<std::size_t> first(wanted.ranks + 1, 0);
     for (std::uint32_t r = 0; r < wanted.ranks; ++r) first[r + 1] = first[r] + wanted.per_rank[r];
     std::vector<std::size_t> next(first.begin(), first.end() - 1);
     std::vector<PackedPair> pairs(wanted.count);
-    HeapPositions<std::uint16_t> keys(m), ids(m);
+    HeapPositions<std::uint16_t> heads(m), tails(m);
     std::size_t p = 0;
     for (std::size_t i = 0; i + 1 < n; ++i) {
         const double* row = distances.row(i);
         for (std::size_t j = i + 1; j < n; ++j, ++p) {
             const std::uint32_t rank = ranks(p, row[j]);
-            keys[p + 1] = static_cast<std::uint16_t>(rank);
             if (rank < wanted.ranks) {
-                const std::size_t slot = next[rank]++;
-                ids[p + 1] = static_cast<std::uint16_t>(slot - first[rank]);
+                const std::size_t slot = next[rank]++, id = slot - first[rank];
+                heads[p + 1] = records.head(rank, id);
+                tails[p + 1] = ShortRecords::tail(id);
                 pairs[slot] = pack(i, j);
+            } else {
+                heads[p + 1] = records.head(rank, 0);
             }
         }
     }
-    heap_sort(keys, ids, static_cast<std::uint16_t>(wanted.ranks), progress);
+    heap_sort(heads, tails, records.first_head(wanted.ranks),
+              [spare = records.spare()](std::uint16_t head) { return head >> spare; }, progress);
     PairwiseDistances list(wanted.count);
     for (std::size_t q = 0; q < wanted.count; ++q) {
-        const PackedPair pair = pairs[first[keys[q + 1]] + ids[q + 1]];
+        const std::uint16_t head = heads[q + 1];
+        const PackedPair pair = pairs[first[records.rank(head)] + records.id(head, tails[q + 1])];
         list[q] = {distances(first_of(pair), second_of(pair)), first_of(pair), second_of(pair)};
     }
     return list;
@@ -255,7 +285,7 @@ PairwiseDistances sorted_head(const RealMatrix& distances, bool row_sum_preorder
     if (wanted.count == 0) return {};
     // Without equal distances, the records of 32 bits are placed at their
     // ranks without any sort.
-    if (!row_sum_preordering && ranks.count() < triangle(distances.size()) && fits_short_ranks(wanted, ranks))
+    if (!row_sum_preordering && ranks.count() < triangle(distances.size()) && ShortRecords::fit(wanted, ranks))
         return wanted_in_order_by_short_ranks(distances, ranks, wanted, progress);
     const auto id_bits = static_cast<unsigned>(std::bit_width(wanted.count - 1));
     const auto rank_bits = static_cast<unsigned>(std::bit_width(ranks.count() - 1));

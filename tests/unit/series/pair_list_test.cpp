@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #ifdef _OPENMP
@@ -214,24 +216,41 @@ TEST(ExactSort, SharedBuildAgreesInThePairListWithAnyThreadCount) {
     }
 }
 
+// Half the pairs at distance 0, the others at 40000 distances of up to 3
+// pairs each, in a scattered order: 16 bits of rank leave no spare bit for
+// the ids, and the 89850 pairs at 0 are more than 16-bit ids tell apart.
+RealMatrix one_crowded_distance(std::size_t n) {
+    RealMatrix d(n, 0.0);
+    std::size_t p = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j, ++p) {
+            const double distance = p % 2 == 0 ? 0.0 : static_cast<double>(1 + (p / 2 * 7919) % 40000);
+            d(i, j) = d(j, i) = distance;
+        }
+    return d;
+}
+
 TEST(ExactSort, CompactRecordsGiveTheLiteralList) {
-    // 400 objects, 79800 pairs. One level: all 79800 pairs share a rank,
-    // more than 16-bit ids can tell apart, so the whole list and its heads
-    // take 32-bit records. Three levels (about 26600 pairs each) and 4000
-    // levels: 16-bit ranks with their ids beside them, for the whole list as
-    // for its heads. Continuous: 79800 distinct ranks, no ties. With row sums
+    // 400 objects, 79800 pairs; without row sums the ranks take 16 bits,
+    // the bits they leave spare and a second array the ids. One level: the
+    // 79800 pairs of one rank need 17 id bits, 15 of which are spare. Three
+    // levels (about 26600 pairs each), 4000 levels: 16 id bits do. Then 600
+    // objects with one crowded distance: too many ids, 64-bit records.
+    // Continuous: 79800 distinct ranks, placed without a sort. With row sums
     // every list takes the records.
     std::mt19937 random(23);
-    for (int values : {1, 3, 4000, 0}) {
-        const RealMatrix d = levels(random, 400, values);
+    std::vector<std::pair<std::string, RealMatrix>> matrices;
+    for (int values : {1, 3, 4000, 0}) matrices.emplace_back(std::to_string(values) + " levels", levels(random, 400, values));
+    matrices.emplace_back("one crowded distance", one_crowded_distance(600));
+    for (const auto& [name, d] : matrices) {
         for (bool row_sums : {false, true}) {
             const PairwiseDistances literal = literal_pairwise(d, row_sums);
             EXPECT_EQ(records_of(*phylo::series::sorted_pair_list(d, row_sums)), records_of(literal))
-                << values << " levels, row sums " << row_sums;
-            for (double limit : {0.0, 0.01, 0.5, 1.0})
+                << name << ", row sums " << row_sums;
+            for (double limit : {0.0, 0.01, 0.5, 1.0, 20000.0})
                 EXPECT_EQ(records_of(*phylo::series::sorted_pairs_within(d, row_sums, limit)),
                           records_of(head_of(literal, limit)))
-                    << values << " levels, row sums " << row_sums << ", up to " << limit;
+                    << name << ", row sums " << row_sums << ", up to " << limit;
         }
     }
 }
