@@ -2,9 +2,9 @@
 // which is the floor for any sort of them. The records are those the pair
 // list sorts: rank << id_bits | id, the rank of a distance among the distinct
 // distances and an id for the pairs up to 0.1 (0 for the others), 32 bits
-// wide where they fit, else 64; and, where ranks and ids fit 16 bits (as
-// they do at 5000 taxa with 3 or 4 decimals), the split records the pair
-// list then sorts: 16-bit ranks, with the ids beside them in a second array.
+// wide where they fit, else 64; and the split records the pair list sorts
+// instead on long lists with fewer than 2^16 distinct distances: 16-bit heads
+// of the rank and the id's high bits, with its low bits in a second array.
 // The distances follow bench/generate_matrix
 // (species of 1 to 20 taxa, 0 .. 0.05 within, 0.1 .. 0.5 between) rounded to
 // DECIMALS; no matrix is written.
@@ -59,26 +59,38 @@ void measure(const std::vector<std::uint32_t>& ranks, const std::vector<bool>& w
     bool same_ranks = true;
     for (std::size_t p = 0; p < m; ++p) same_ranks &= by_heap[p] >> id_bits == by_std[p] >> id_bits;
     if (!same_ranks) std::printf("the two sorts disagree on the ranks!\n");
-    if (sizeof(Record) != 4 || id == 0 || id > (1u << 16) || *std::max_element(ranks.begin(), ranks.end()) >= 0xFFFF) return;
+    // The split records, as the pair list makes them on long lists where
+    // there are fewer than 2^16 ranks: heads rank << spare | id >> 16, tails
+    // the id's low 16 bits, heads compared by their rank bits alone.
+    const std::uint32_t ranks_in_all = *std::max_element(ranks.begin(), ranks.end()) + 1;
+    if (sizeof(Record) != 4 || id == 0 || ranks_in_all >= (1u << 16)) return;
+    const unsigned spare = 16 - static_cast<unsigned>(std::bit_width(ranks_in_all));
+    if (id > (std::size_t{1} << (16 + spare))) return;
+    const Record id_mask = (Record{1} << id_bits) - 1;
+    const auto rank_bits = static_cast<std::uint16_t>(0xFFFFu << spare);
     // The wanted records are those of the smallest ranks: the first id of the sorted list.
-    const auto named_below = static_cast<std::uint16_t>((by_heap[id - 1] >> id_bits) + 1);
+    const auto named_below = static_cast<std::uint16_t>(((by_heap[id - 1] >> id_bits) + 1) << spare);
+    const auto head_of = [&](Record record) {
+        return static_cast<std::uint16_t>((record >> id_bits) << spare | (record & id_mask) >> 16);
+    };
     std::vector<double> split_times;
     bool same = true;
     for (int r = 0; r < runs; ++r) {
-        phylo::HeapPositions<std::uint16_t> keys(m), ids(m);
+        phylo::HeapPositions<std::uint16_t> heads(m), tails(m);
         for (std::size_t p = 0; p < m; ++p) {
-            keys[p + 1] = static_cast<std::uint16_t>(fill[p] >> id_bits);
-            if (keys[p + 1] < named_below) ids[p + 1] = static_cast<std::uint16_t>(fill[p]);
+            heads[p + 1] = head_of(fill[p]);
+            if (heads[p + 1] < named_below) tails[p + 1] = static_cast<std::uint16_t>(fill[p] & id_mask);
         }
         const auto start = std::chrono::steady_clock::now();
-        phylo::heap_sort(keys, ids, named_below);
+        phylo::heap_sort(heads, tails, named_below,
+                         [rank_bits](std::uint16_t head) { return static_cast<std::uint16_t>(head & rank_bits); });
         split_times.push_back(seconds_since(start));
         for (std::size_t p = 0; p < m; ++p)
-            same &= keys[p + 1] == by_heap[p] >> id_bits &&
-                    (keys[p + 1] >= named_below || ids[p + 1] == static_cast<std::uint16_t>(by_heap[p]));
+            same &= heads[p + 1] == head_of(by_heap[p]) &&
+                    (heads[p + 1] >= named_below || tails[p + 1] == static_cast<std::uint16_t>(by_heap[p] & id_mask));
     }
     const double split = median(split_times);
-    std::printf("the same as 16-bit ranks with the ids beside them: exact heap sort %.3fs, ratio to std::sort %.2f, "
+    std::printf("the same as 16-bit heads with the ids' low bits beside them: exact heap sort %.3fs, ratio to std::sort %.2f, "
                 "to the 32-bit records %.2f%s\n",
                 split, split / floor, split / heap, same ? "" : "; THE ORDERS DIFFER!");
 }

@@ -173,9 +173,19 @@ PairwiseDistances wanted_in_order(const RealMatrix& distances, bool row_sum_preo
     return list;
 }
 
+}  // namespace
+
+ExactSortTuning& exact_sort_tuning() noexcept {
+    static ExactSortTuning tuning;
+    return tuning;
+}
+
+namespace {
+
 // The pairs the caller wants: those with distance at most a limit, which are
-// those ranked below `ranks`; and, where there are fewer distinct distances
-// than short_limit, how many of them carry each rank.
+// those ranked below `ranks`; and, where the split records may serve (fewer
+// distinct distances than short_limit, a list long enough), how many of them
+// carry each rank.
 constexpr std::size_t short_limit = std::size_t{1} << 16;
 
 struct WantedPairs {
@@ -186,7 +196,7 @@ struct WantedPairs {
 
 WantedPairs wanted_within(const RealMatrix& distances, const KeyRanks& ranks, double limit) {
     const std::size_t n = distances.size();
-    const bool by_rank = ranks.count() < short_limit;
+    const bool by_rank = ranks.count() < short_limit && triangle(n) >= exact_sort_tuning().split_from;
     WantedPairs wanted;
     if (by_rank) wanted.per_rank.assign(ranks.count(), 0);
     std::size_t p = 0, largest_at = 0;
@@ -238,7 +248,9 @@ public:
     }
     // The heads of ranks below `ranks` are those below this one.
     std::uint16_t first_head(std::uint32_t ranks) const { return head(ranks, 0); }
-    unsigned spare() const { return spare_; }
+    // The rank bits of a head in place: heads compare by these as their ranks
+    // do (a mask costs the sort less than a shift).
+    std::uint16_t rank_bits() const { return static_cast<std::uint16_t>(0xFFFFu << spare_); }
 
 private:
     unsigned spare_;
@@ -270,7 +282,8 @@ PairwiseDistances wanted_in_order_by_short_ranks(const RealMatrix& distances, co
         }
     }
     heap_sort(heads, tails, records.first_head(wanted.ranks),
-              [spare = records.spare()](std::uint16_t head) { return head >> spare; }, progress);
+              [mask = records.rank_bits()](std::uint16_t head) { return static_cast<std::uint16_t>(head & mask); },
+              progress);
     PairwiseDistances list(wanted.count);
     for (std::size_t q = 0; q < wanted.count; ++q) {
         const std::uint16_t head = heads[q + 1];
@@ -285,7 +298,9 @@ PairwiseDistances sorted_head(const RealMatrix& distances, bool row_sum_preorder
     if (wanted.count == 0) return {};
     // Without equal distances, the records of 32 bits are placed at their
     // ranks without any sort.
-    if (!row_sum_preordering && ranks.count() < triangle(distances.size()) && ShortRecords::fit(wanted, ranks))
+    const std::size_t m = triangle(distances.size());
+    if (!row_sum_preordering && ranks.count() < m && m >= exact_sort_tuning().split_from &&
+        ShortRecords::fit(wanted, ranks))
         return wanted_in_order_by_short_ranks(distances, ranks, wanted, progress);
     const auto id_bits = static_cast<unsigned>(std::bit_width(wanted.count - 1));
     const auto rank_bits = static_cast<unsigned>(std::bit_width(ranks.count() - 1));

@@ -68,6 +68,15 @@ inline std::size_t triangle(std::size_t n) { return n < 2 ? 0 : n * (n - 1) / 2;
 // whole row.
 std::vector<double> row_sums(const RealMatrix& distances);
 
+// Where the exact sort runs on split 16-bit records (when they fit): on lists
+// of at least split_from pairs. Smaller lists stay in the cache as records of
+// 32 bits, which then sort as fast or faster. Both give the same order; tests
+// lower the bound to reach the split records on small matrices.
+struct ExactSortTuning {
+    std::size_t split_from = std::size_t{1} << 23;
+};
+ExactSortTuning& exact_sort_tuning() noexcept;
+
 // The whole list sorted exactly; nothing when a key is NaN or the matrix is
 // too large to pack its pairs.
 std::optional<PairwiseDistances> sorted_pair_list(const RealMatrix& distances, bool row_sum_preordering,

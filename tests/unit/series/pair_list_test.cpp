@@ -75,10 +75,8 @@ TEST(PairList, RowSumPreorderingDecidesTheOrderOfEqualDistances) {
     // sort yields (0,2), (1,2), (0,1), and the second sort of three equal
     // distances moves positions (1, 2, 3) to (3, 1, 2) as traced above.
     const RealMatrix d = matrix({{0, 1, 1}, {5, 0, 1}, {0, 0, 0}});
-    EXPECT_EQ(pairs_of(squared_to_pairwise(d, true)),
-              (std::vector<std::pair<int, int>>{{0, 1}, {0, 2}, {1, 2}}));
-    EXPECT_EQ(pairs_of(squared_to_pairwise(d, false)),
-              (std::vector<std::pair<int, int>>{{1, 2}, {0, 1}, {0, 2}}));
+    EXPECT_EQ(pairs_of(squared_to_pairwise(d, true)), (std::vector<std::pair<int, int>>{{0, 1}, {0, 2}, {1, 2}}));
+    EXPECT_EQ(pairs_of(squared_to_pairwise(d, false)), (std::vector<std::pair<int, int>>{{1, 2}, {0, 1}, {0, 2}}));
 }
 
 TEST(PairList, RowSumsAddTheWholeRowDiagonalIncluded) {
@@ -88,8 +86,7 @@ TEST(PairList, RowSumsAddTheWholeRowDiagonalIncluded) {
     // (0,2), (0,1), (1,2). Row sums without the diagonal would tie all three
     // keys and give (0,2), (1,2), (0,1).
     const RealMatrix d = matrix({{0, 1, 1}, {1, 0, 1}, {1, 1, 5}});
-    EXPECT_EQ(pairs_of(squared_to_pairwise(d, true)),
-              (std::vector<std::pair<int, int>>{{0, 2}, {0, 1}, {1, 2}}));
+    EXPECT_EQ(pairs_of(squared_to_pairwise(d, true)), (std::vector<std::pair<int, int>>{{0, 2}, {0, 1}, {1, 2}}));
 }
 
 TEST(PairList, EmptyForOneObject) {
@@ -115,7 +112,6 @@ TEST(HeapSort, LeavesFourEqualKeysInTheTracedOrderInBothStorages) {
         EXPECT_EQ(heap[p + 1].first, traced[p]) << p;
     }
 }
-
 
 // Against the literal sort: tie-free, chance-tie and tie-heavy matrices with
 // an independent lower triangle (which moves the row sums, never a
@@ -231,28 +227,34 @@ RealMatrix one_crowded_distance(std::size_t n) {
 }
 
 TEST(ExactSort, CompactRecordsGiveTheLiteralList) {
-    // 400 objects, 79800 pairs; without row sums the ranks take 16 bits,
-    // the bits they leave spare and a second array the ids. One level: the
-    // 79800 pairs of one rank need 17 id bits, 15 of which are spare. Three
-    // levels (about 26600 pairs each), 4000 levels: 16 id bits do. Then 600
-    // objects with one crowded distance: too many ids, 64-bit records.
-    // Continuous: 79800 distinct ranks, placed without a sort. With row sums
-    // every list takes the records.
+    // 400 objects, 79800 pairs, sorted on records of 32 or 64 bits, and with
+    // the bound lowered, split where they fit: without row sums the ranks
+    // take 16 bits, the bits they leave spare and a second array the ids. One
+    // level: the 79800 pairs of one rank need 17 id bits, 15 of which are
+    // spare. Three levels (about 26600 pairs each), 4000 levels: 16 id bits
+    // do. Then 600 objects with one crowded distance: too many ids, 64-bit
+    // records. Continuous: 79800 distinct ranks, placed without a sort. With
+    // row sums every list takes the records.
     std::mt19937 random(23);
     std::vector<std::pair<std::string, RealMatrix>> matrices;
-    for (int values : {1, 3, 4000, 0}) matrices.emplace_back(std::to_string(values) + " levels", levels(random, 400, values));
+    for (int values : {1, 3, 4000, 0})
+        matrices.emplace_back(std::to_string(values) + " levels", levels(random, 400, values));
     matrices.emplace_back("one crowded distance", one_crowded_distance(600));
-    for (const auto& [name, d] : matrices) {
-        for (bool row_sums : {false, true}) {
-            const PairwiseDistances literal = literal_pairwise(d, row_sums);
-            EXPECT_EQ(records_of(*phylo::series::sorted_pair_list(d, row_sums)), records_of(literal))
-                << name << ", row sums " << row_sums;
-            for (double limit : {0.0, 0.01, 0.5, 1.0, 20000.0})
-                EXPECT_EQ(records_of(*phylo::series::sorted_pairs_within(d, row_sums, limit)),
-                          records_of(head_of(literal, limit)))
-                    << name << ", row sums " << row_sums << ", up to " << limit;
+    const std::size_t split_from = phylo::series::exact_sort_tuning().split_from;
+    for (const auto& [name, d] : matrices)
+        for (const std::size_t bound : {split_from, std::size_t{0}}) {
+            phylo::series::exact_sort_tuning().split_from = bound;
+            for (bool row_sums : {false, true}) {
+                const PairwiseDistances literal = literal_pairwise(d, row_sums);
+                EXPECT_EQ(records_of(*phylo::series::sorted_pair_list(d, row_sums)), records_of(literal))
+                    << name << ", row sums " << row_sums << ", split from " << bound;
+                for (double limit : {0.0, 0.01, 0.5, 1.0, 20000.0})
+                    EXPECT_EQ(records_of(*phylo::series::sorted_pairs_within(d, row_sums, limit)),
+                              records_of(head_of(literal, limit)))
+                        << name << ", row sums " << row_sums << ", up to " << limit << ", split from " << bound;
+            }
+            phylo::series::exact_sort_tuning().split_from = split_from;
         }
-    }
 }
 
 TEST(ExactSort, NotANumberOnlyInRowSumsStaysOnTheCompactPath) {
@@ -278,7 +280,9 @@ TEST(ExactSort, ProgressRisesToTheStepsOfBothSorts) {
     const std::size_t m = 499500, one_sort = m / 2 + m - 1;
     for (bool row_sums : {false, true}) {
         std::vector<std::pair<std::size_t, std::size_t>> told;
-        const phylo::SortProgress progress = [&](std::size_t done, std::size_t total) { told.emplace_back(done, total); };
+        const phylo::SortProgress progress = [&](std::size_t done, std::size_t total) {
+            told.emplace_back(done, total);
+        };
         squared_to_pairwise(d, row_sums, &progress);
         ASSERT_GE(told.size(), 3u);
         const std::size_t total = row_sums ? 2 * one_sort : one_sort;
