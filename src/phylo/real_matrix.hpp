@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 
@@ -73,6 +74,15 @@ void gather(const RealMatrix& from, std::span<const Index> picked, RealMatrix& i
         for (std::size_t b = 0; b < picked.size(); ++b) to[b] = row[static_cast<std::size_t>(picked[b])];
     }
 }
+
+// The same submatrix read in place, nothing copied: entry (a, b) is
+// whole(picked[a], picked[b]). The whole matrix and the pick must outlive it.
+struct PickedSubmatrix {
+    const RealMatrix& whole;
+    std::span<const std::int32_t> picked;
+
+    std::size_t size() const noexcept { return picked.size(); }
+};
 
 // Storage for count doubles, uninitialised; throws ResourceError when the
 // machine cannot provide it.

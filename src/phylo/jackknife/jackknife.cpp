@@ -127,12 +127,18 @@ struct Replicate {
 
     // The replicate's row: cluster the kept objects along the series, compare
     // with the reduced references, and keep the best of every column. The
-    // replicate matrix is the caller's, reused from one replicate to the next.
+    // series reads the kept distances in place; only where it needs the exact
+    // sort of all their pairs are they copied, into the replicate matrix, the
+    // caller's, reused from one replicate to the next.
     std::vector<double> row(const KeptObjects& kept, RealMatrix& submatrix) const {
         const PartitionSet reduced = reduced_references(kept);
         PartitionSet series(thresholds.size());
-        gather_read_part(kept, submatrix);
-        series::glc_series(submatrix, row_sum_preordering, series, start, step, fraction);
+        const auto copy = [&]() -> const RealMatrix& {
+            gather_read_part(kept, submatrix);
+            return submatrix;
+        };
+        series::glc_series(PickedSubmatrix{distances, kept}, copy, row_sum_preordering, series, start, step,
+                           fraction);
         RealData similarities(thresholds.size());
         partitions::partition_similarities(series, reduced, similarities);
         return partitions::best(similarities.rows, thresholds, true);

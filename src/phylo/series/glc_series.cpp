@@ -50,15 +50,20 @@ bool run_series(std::size_t n, const ThresholdBatches& batches, double fraction,
 
 }  // namespace
 
-void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
-                double fraction, OrderCheck check, TieReport& report, const SortProgress* progress,
-                const UpperTriangleFinite* upper_finite) {
+namespace {
+
+// The series from the consumed batches where their runs of equal distances
+// allow (consumed(t, order) gives them), else from the exactly sorted list
+// of the matrix that exact() gives.
+template <class Consumed, class Exact>
+void series_from(std::size_t n, Consumed consumed_of, Exact exact, bool row_sum_preordering, PartitionSet& result,
+                 double start, double step, double fraction, OrderCheck check, TieReport& report,
+                 const SortProgress* progress) {
     if (!(fraction >= 0.0 && fraction <= 1.0))
         throw RangeError("fraction of links " + real_image(fraction) + " outside 0 .. 1");
     std::fill(result.begin(), result.end(), nullptr);
     const std::vector<double> t = thresholds(start, step, result.size());
     if (result.empty()) return;
-    const std::size_t n = distances.size();
 
     // Pairs beyond the last threshold are never consumed, and the order of
     // equal distances matters only where a run of them cannot be shown to end
@@ -67,12 +72,26 @@ void glc_series(const RealMatrix& distances, bool row_sum_preordering, Partition
     {
         const bool by_distance = fraction > 0.0;
         const std::optional<ThresholdBatches> consumed =
-            consumed_batches(distances, t, by_distance ? BatchOrder::by_distance : BatchOrder::any, upper_finite);
+            consumed_of(t, by_distance ? BatchOrder::by_distance : BatchOrder::any);
         if (consumed && run_series(n, *consumed, fraction, by_distance, check, report, result)) return;
     }
     report.exact_order = true;
-    run_series(n, batches_in_exact_order(distances, row_sum_preordering, t, progress), fraction, false, check, report,
+    run_series(n, batches_in_exact_order(exact(), row_sum_preordering, t, progress), fraction, false, check, report,
                result);
+}
+
+}  // namespace
+
+void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
+                double fraction, OrderCheck check, TieReport& report, const SortProgress* progress,
+                const UpperTriangleFinite* upper_finite) {
+    series_from(
+        distances.size(),
+        [&](const std::vector<double>& t, BatchOrder order) {
+            return consumed_batches(distances, t, order, upper_finite);
+        },
+        [&]() -> const RealMatrix& { return distances; }, row_sum_preordering, result, start, step, fraction, check,
+        report, progress);
 }
 
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
@@ -80,6 +99,15 @@ void glc_series(const RealMatrix& distances, bool row_sum_preordering, Partition
     TieReport report;
     glc_series(distances, row_sum_preordering, result, start, step, fraction, order_free, report, progress,
                upper_finite);
+}
+
+void glc_series(const PickedSubmatrix& submatrix, const std::function<const RealMatrix&()>& copy,
+                bool row_sum_preordering, PartitionSet& result, double start, double step, double fraction) {
+    TieReport report;
+    series_from(
+        submatrix.size(),
+        [&](const std::vector<double>& t, BatchOrder order) { return consumed_batches(submatrix, t, order); }, copy,
+        row_sum_preordering, result, start, step, fraction, order_free, report, nullptr);
 }
 
 }  // namespace phylo::series

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 
 #include "phylo/heap_sort.hpp"
 #include "phylo/series/link_clusters.hpp"
@@ -39,5 +40,12 @@ struct TieReport {
 void glc_series(const RealMatrix& distances, bool row_sum_preordering, PartitionSet& result, double start, double step,
                 double fraction, OrderCheck check, TieReport& report, const SortProgress* progress = nullptr,
                 const UpperTriangleFinite* upper_finite = nullptr);
+
+// The same on a submatrix read in place (the jackknife's replicates): copy()
+// makes the submatrix itself, which only the exact sort of the whole list
+// needs, so that most calls copy nothing. With row-sum pre-ordering the copy
+// must hold whole rows; else its upper triangle is all that is read.
+void glc_series(const PickedSubmatrix& submatrix, const std::function<const RealMatrix&()>& copy,
+                bool row_sum_preordering, PartitionSet& result, double start, double step, double fraction);
 
 }  // namespace phylo::series

@@ -90,11 +90,31 @@ ThresholdBatches batches_in_exact_order(const RealMatrix& distances, bool row_su
     return batches_in_list_order(squared_to_pairwise(distances, row_sum_preordering, progress), t);
 }
 
-std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, const std::vector<double>& t,
-                                                 BatchOrder order, const UpperTriangleFinite* upper_finite,
-                                                 std::size_t few_pairs) {
+namespace {
+
+// The upper triangle as the consumed pass reads it: row(i)[column(j)] is the
+// distance between objects i and j.
+struct WholeRows {
+    const RealMatrix& distances;
+    std::size_t size() const noexcept { return distances.size(); }
+    const double* row(std::size_t i) const noexcept { return distances.row(i); }
+    static std::size_t column(std::size_t j) noexcept { return j; }
+};
+
+struct PickedRows {
+    const PickedSubmatrix& sub;
+    std::size_t size() const noexcept { return sub.size(); }
+    const double* row(std::size_t i) const noexcept {
+        return sub.whole.row(static_cast<std::size_t>(sub.picked[i]));
+    }
+    std::size_t column(std::size_t j) const noexcept { return static_cast<std::size_t>(sub.picked[j]); }
+};
+
+template <class Rows>
+std::optional<ThresholdBatches> consumed_batches_of(const Rows& rows, const std::vector<double>& t, BatchOrder order,
+                                                    const UpperTriangleFinite* upper_finite, std::size_t few_pairs) {
     if (t.empty()) return ThresholdBatches{{}, {0}};
-    const std::size_t n = distances.size();
+    const std::size_t n = rows.size();
     const double limit = *std::max_element(t.begin(), t.end());
     // Every NaN and +infinity is met with one test, as cheap as a test for
     // NaN alone; a -infinity is within the limit and shows among the pairs
@@ -117,12 +137,13 @@ std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, co
     PairwiseDistances pairs;
     const auto collect = [&](std::size_t most) {
         for (std::size_t i = 0; i < n; ++i) {
-            const double* row = distances.row(i);
+            const double* row = rows.row(i);
             for (std::size_t j = i + 1; j < n; ++j) {
-                if (!usable(row[j])) return Pass::not_a_number;
-                if (row[j] <= limit) {
+                const double d = row[rows.column(j)];
+                if (!usable(d)) return Pass::not_a_number;
+                if (d <= limit) {
                     if (pairs.size() == most) return Pass::too_many;
-                    pairs.push_back({row[j], static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)});
+                    pairs.push_back({d, static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)});
                 }
             }
         }
@@ -132,8 +153,8 @@ std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, co
     if (pass == Pass::too_many) {
         std::size_t count = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            const double* row = distances.row(i);
-            for (std::size_t j = i + 1; j < n; ++j) count += row[j] <= limit;
+            const double* row = rows.row(i);
+            for (std::size_t j = i + 1; j < n; ++j) count += row[rows.column(j)] <= limit;
         }
         pairs = PairwiseDistances();
         pairs.reserve(count);
@@ -147,6 +168,19 @@ std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, co
     sort_by_distance(pairs);
     std::vector<std::size_t> begin = stops(pairs, t);
     return ThresholdBatches{std::move(pairs), std::move(begin)};
+}
+
+}  // namespace
+
+std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, const std::vector<double>& t,
+                                                 BatchOrder order, const UpperTriangleFinite* upper_finite,
+                                                 std::size_t few_pairs) {
+    return consumed_batches_of(WholeRows{distances}, t, order, upper_finite, few_pairs);
+}
+
+std::optional<ThresholdBatches> consumed_batches(const PickedSubmatrix& submatrix, const std::vector<double>& t,
+                                                 BatchOrder order) {
+    return consumed_batches_of(PickedRows{submatrix}, t, order, nullptr, few_consumed_pairs);
 }
 
 }  // namespace phylo::series

@@ -48,8 +48,14 @@ using UpperTriangleFinite = std::function<void()>;
 // of the upper triangle is finite. Up to few_pairs pairs are collected in one
 // pass over the triangle; beyond that, two passes size the list exactly (a
 // parameter for the tests of both ways).
+inline constexpr std::size_t few_consumed_pairs = std::size_t{1} << 22;
+
 std::optional<ThresholdBatches> consumed_batches(const RealMatrix& distances, const std::vector<double>& t,
                                                  BatchOrder order, const UpperTriangleFinite* upper_finite = nullptr,
-                                                 std::size_t few_pairs = std::size_t{1} << 22);
+                                                 std::size_t few_pairs = few_consumed_pairs);
+
+// The same from a submatrix read in place.
+std::optional<ThresholdBatches> consumed_batches(const PickedSubmatrix& submatrix, const std::vector<double>& t,
+                                                 BatchOrder order);
 
 }  // namespace phylo::series

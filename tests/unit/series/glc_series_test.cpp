@@ -161,6 +161,66 @@ TEST(ConsumedBatches, OnePassAndTwoPassesTakeTheSamePairs) {
     }
 }
 
+TEST(GlcSeries, PickedObjectsReadInPlaceGiveWhatTheirCopyGives) {
+    // The series on picked objects read in place, against the series on the
+    // copy of their submatrix; the copy is made only where the exact sort is
+    // needed: never with F = 0 or without ties, always when a picked upper
+    // distance is NaN, and a NaN between objects not both picked is never
+    // read. Without pre-ordering the copy's upper triangle alone is made,
+    // its other entries NaN, as the jackknife makes it.
+    using Kind = tarvix_test::MatrixKind;
+    std::mt19937 random(43);
+    const std::vector<std::int32_t> picked = {0, 2, 3, 5, 8, 9, 11, 14, 17, 18, 21, 22, 26, 29};
+    struct Case {
+        std::string what;
+        RealMatrix d;
+    };
+    std::vector<Case> cases = {
+        {"tie-free", tarvix_test::random_matrix(random, 30, Kind::tie_free().independent_lower())},
+        {"tie-heavy", tarvix_test::random_matrix(random, 30, Kind::tie_heavy(5).scaled(0.25).independent_lower())},
+        {"tie-heavy", tarvix_test::random_matrix(random, 30, Kind::tie_heavy(5).scaled(0.25))},
+    };
+    cases.push_back({"NaN picked", cases[0].d});
+    cases.back().d(3, 9) = nan_value;
+    cases.push_back({"NaN not picked", cases[0].d});
+    cases.back().d(3, 4) = nan_value;
+    int exact_orders = 0;
+    for (const Case& c : cases)
+        for (bool row_sums : {false, true})
+            for (double fraction : {0.0, 0.5, 1.0}) {
+                const std::string what = c.what + ", row sums " + std::to_string(row_sums) + ", F " +
+                                         std::to_string(fraction);
+                RealMatrix copy;
+                phylo::gather(c.d, std::span<const std::int32_t>(picked), copy);
+                PartitionSet expected(9);
+                TieReport report;
+                phylo::series::glc_series(copy, row_sums, expected, 0.0, 0.125, fraction, phylo::series::order_free,
+                                          report);
+                int copies = 0;
+                RealMatrix made;
+                const auto make = [&]() -> const RealMatrix& {
+                    ++copies;
+                    made = copy;
+                    if (!row_sums)
+                        for (std::size_t a = 0; a < made.size(); ++a)
+                            for (std::size_t b = 0; b <= a; ++b) made(a, b) = nan_value;
+                    return made;
+                };
+                PartitionSet actual(9);
+                phylo::series::glc_series(phylo::PickedSubmatrix{c.d, picked}, make, row_sums, actual, 0.0, 0.125,
+                                          fraction);
+                expect_same_series(expected, actual, what);
+                EXPECT_EQ(copies, report.exact_order ? 1 : 0) << what;
+                if (c.what == "NaN picked") {
+                    EXPECT_EQ(copies, 1) << what;
+                } else if (c.what == "NaN not picked" || fraction == 0.0) {
+                    EXPECT_EQ(copies, 0) << what;
+                }
+                exact_orders += copies;
+            }
+    EXPECT_GT(exact_orders, 6);  // tie-heavy runs with F > 0 need the exact order too
+}
+
 // ---------------------------------------------------------------------------
 // The series
 
