@@ -48,12 +48,8 @@ bool run_series(std::size_t n, const ThresholdBatches& batches, double fraction,
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 // The series from the consumed batches where their runs of equal distances
-// allow (consumed(t, order) gives them), else from the exactly sorted list
+// allow (consumed_of(t, order) gives them), else from the exactly sorted list
 // of the matrix that exact() gives.
 template <class Consumed, class Exact>
 void series_from(std::size_t n, Consumed consumed_of, Exact exact, bool row_sum_preordering, PartitionSet& result,
