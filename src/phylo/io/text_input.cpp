@@ -183,18 +183,14 @@ void TextInput::verify_rest() {
 
 std::size_t TextInput::ensure(std::size_t count) {
     while (end_ - pos_ < count) {
-        const std::size_t wanted = count - (end_ - pos_);
-        if (end_ == pos_) {
-            if (!refill(wanted)) break;
-            continue;
-        }
-        // A failure of the file met while characters are still buffered
-        // waits until the reader has taken them: the text before the damage
-        // is read (and a matrix that ends there reported) before the run
-        // fails, as with the same damage in a plain file.
         try {
-            if (!refill(wanted)) break;
+            if (!refill(count - (end_ - pos_))) break;
         } catch (...) {
+            // A failure of the file met while characters are still buffered
+            // waits until the reader has taken them: the text before the
+            // damage is read (and a matrix that ends there reported) before
+            // the run fails, as with the same damage in a plain file.
+            if (end_ == pos_) throw;
             held_failure_ = std::current_exception();
             break;
         }

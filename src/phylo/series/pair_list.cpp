@@ -231,10 +231,11 @@ public:
     explicit ShortRecords(const KeyRanks& ranks)
         : spare_(16 - static_cast<unsigned>(std::bit_width(ranks.count()))) {}
 
-    // Only with fewer than 2^16 distinct distances and no more wanted pairs
-    // of one distance than ids of 16 + spare bits tell apart.
+    // Only where the wanted pairs were counted by rank (few distinct
+    // distances, a long list) and no distance holds more of them than ids of
+    // 16 + spare bits tell apart.
     static bool fit(const WantedPairs& wanted, const KeyRanks& ranks) {
-        if (ranks.count() >= short_limit || wanted.per_rank.empty()) return false;
+        if (wanted.per_rank.empty()) return false;
         const std::size_t ids = short_limit << ShortRecords(ranks).spare_;
         return std::all_of(wanted.per_rank.begin(), wanted.per_rank.end(), [ids](std::size_t c) { return c <= ids; });
     }
@@ -298,9 +299,7 @@ PairwiseDistances sorted_head(const RealMatrix& distances, bool row_sum_preorder
     if (wanted.count == 0) return {};
     // Without equal distances, the records of 32 bits are placed at their
     // ranks without any sort.
-    const std::size_t m = triangle(distances.size());
-    if (!row_sum_preordering && ranks.count() < m && m >= exact_sort_tuning().split_from &&
-        ShortRecords::fit(wanted, ranks))
+    if (!row_sum_preordering && ranks.count() < triangle(distances.size()) && ShortRecords::fit(wanted, ranks))
         return wanted_in_order_by_short_ranks(distances, ranks, wanted, progress);
     const auto id_bits = static_cast<unsigned>(std::bit_width(wanted.count - 1));
     const auto rank_bits = static_cast<unsigned>(std::bit_width(ranks.count() - 1));
